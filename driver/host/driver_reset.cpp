@@ -1,6 +1,9 @@
 #include "driver_reset.h"
 
 #include "alloc.h"
+#include "config/config_record.h"
+#include "hpgl/plot_area.h"
+#include "raster/tone_curve.h"
 #include "console.h"
 #include "host_services.h"
 #include "message_table.h"
@@ -14,4 +17,7 @@ void driver_reset() {
     messages_reset();
     host_services_reset();
     driver_alloc_reset();
+    config_record_reset();
+    plot_area_reset();
+    tone_reset();
 }
