@@ -2,12 +2,16 @@
 // rows we coded, and carry the same code bits as libtiff's Group 4 encoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <functional>
+#include <cstring>
 #include <random>
 #include <string>
 
+#include "driver_fixture.h"
 #include "one_bit_image.h"
+#include "raster/dither.h"
+#include "raster/raster_output.h"
 #include "tiff_oracle.h"
 
 namespace {
@@ -151,6 +155,44 @@ TEST(MmrOracle, DensePatterns) {
         for (int32_t x = 0; x < width; ++x)
             if (((x + (y % 4 == 1 ? 1 : 0)) % 2 == 0 && y % 4 != 3) || (y % 4 == 2 && x % 5 == 0)) img.set(x, y);
     expect_oracle_agrees(img);
+}
+
+}  // namespace
+
+// Halftoned photographs: the driver's own dither over a synthetic colour picture (smooth
+// gradients, hard edges, fine texture), at replication 1 and 2.
+
+namespace {
+
+void photo_pixel(int32_t x, int32_t y, uint8_t* rgb) {
+    double fx = x / 97.0, fy = y / 61.0;
+    double sky = 0.5 + 0.5 * std::sin(fx * 0.7 + fy * 0.3);
+    double hill = (y > 140 + 30 * std::sin(x / 50.0)) ? 0.35 : 1.0;
+    double texture = 0.08 * std::sin(x * 1.3) * std::cos(y * 0.9);
+    double shade = std::clamp(sky * hill + texture, 0.0, 1.0);
+    rgb[0] = static_cast<uint8_t>(255 * shade);
+    rgb[1] = static_cast<uint8_t>(255 * std::clamp(shade * 0.8 + 0.1 * std::cos(fy), 0.0, 1.0));
+    rgb[2] = static_cast<uint8_t>(255 * std::clamp(1.0 - shade * 0.6, 0.0, 1.0));
+}
+
+class MmrOraclePhoto : public DriverTest {};
+
+TEST_F(MmrOraclePhoto, HalftonedPhotographs) {
+    init_and_load_messages();
+    for (int32_t n : {1, 2}) {
+        const int32_t width = 700, lines = 260 / n;
+        ASSERT_EQ(raster_begin(width, lines, 0, 0, 1, 2, 0, 0, 0, n, 0), 0);
+        std::vector<uint8_t> line(static_cast<size_t>(width) * 3);
+        for (int32_t y = 0; y < lines; ++y) {
+            for (int32_t x = 0; x < width; ++x) photo_pixel(x * n, y * n, &line[static_cast<size_t>(x) * 3]);
+            ASSERT_EQ(raster_add_row(width, line.data(), false, 0, 0, 0), 0);
+        }
+        OneBitImage img(g_raster.row_width, g_raster.row_counter);
+        std::memcpy(img.words.data(), g_raster.band, img.words.size() * 4);
+        raster_end();
+        SCOPED_TRACE(n);
+        expect_oracle_agrees(img);
+    }
 }
 
 }  // namespace
