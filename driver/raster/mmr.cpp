@@ -37,9 +37,9 @@ inline bool put_run(MmrWriter& w, const MmrCode* table, int32_t length) {
 }
 
 // Vertical codes by a1 - b1 + 3: VL3, VL2, VL1, V0, VR1, VR2, VR3.
-constexpr const MmrCode* k_vertical_by_offset[7] = {
-    &MMR_VERTICAL_CODES[6], &MMR_VERTICAL_CODES[5], &MMR_VERTICAL_CODES[4], &MMR_VERTICAL_CODES[0],
-    &MMR_VERTICAL_CODES[1], &MMR_VERTICAL_CODES[2], &MMR_VERTICAL_CODES[3],
+constexpr MmrCode k_vertical_by_offset[7] = {
+    MMR_VERTICAL_CODES[6], MMR_VERTICAL_CODES[5], MMR_VERTICAL_CODES[4], MMR_VERTICAL_CODES[0],
+    MMR_VERTICAL_CODES[1], MMR_VERTICAL_CODES[2], MMR_VERTICAL_CODES[3],
 };
 
 // Run tables by colour: 0 white, 1 black.
@@ -76,7 +76,7 @@ int32_t code_row(MmrWriter& w, const int32_t* a, const int32_t* b, int32_t width
         }
         const int32_t d = a1 - b1;
         if (d >= -3 && d <= 3) {
-            if (!put(w, *k_vertical_by_offset[d + 3])) return fail - 1;
+            if (!put(w, k_vertical_by_offset[d + 3])) return fail - 1;
             a0 = a1;
             ++ia;
             black ^= 1;

@@ -72,9 +72,3 @@ const MmrCode MMR_BLACK_CODES[] = {
     mmr_code("000000011100"), mmr_code("000000011101"), mmr_code("000000011110"),                               // 2368
     mmr_code("000000011111"),                                                                                   // 2560
 };
-
-const MmrCode MMR_VERTICAL_CODES[] = {
-    mmr_code("1"),                                            // V0
-    mmr_code("011"), mmr_code("000011"), mmr_code("0000011"),  // VR1, VR2, VR3
-    mmr_code("010"), mmr_code("000010"), mmr_code("0000010"),  // VL1, VL2, VL3
-};

@@ -27,7 +27,11 @@ extern const MmrCode MMR_WHITE_CODES[MMR_RUN_CODES];
 extern const MmrCode MMR_BLACK_CODES[MMR_RUN_CODES];
 
 // V0, VR1, VR2, VR3, VL1, VL2, VL3.
-extern const MmrCode MMR_VERTICAL_CODES[7];
+inline constexpr MmrCode MMR_VERTICAL_CODES[7] = {
+    mmr_code("1"),                                             // V0
+    mmr_code("011"), mmr_code("000011"), mmr_code("0000011"),  // VR1, VR2, VR3
+    mmr_code("010"), mmr_code("000010"), mmr_code("0000010"),  // VL1, VL2, VL3
+};
 
 inline constexpr MmrCode MMR_PASS_CODE = mmr_code("0001");
 inline constexpr MmrCode MMR_HORIZONTAL_CODE = mmr_code("001");
