@@ -3,6 +3,8 @@
 #include "alloc.h"
 #include "config/config_record.h"
 #include "hpgl/plot_area.h"
+#include "raster/mmr.h"
+#include "raster/raster_output.h"
 #include "raster/tone_curve.h"
 #include "console.h"
 #include "host_services.h"
@@ -20,4 +22,6 @@ void driver_reset() {
     config_record_reset();
     plot_area_reset();
     tone_reset();
+    raster_reset();
+    mmr_reset();
 }

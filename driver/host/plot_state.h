@@ -12,6 +12,7 @@ struct PlotState {
     uint8_t drawn;               // something was drawn: end of plot writes the trailer
     int32_t summary_copies;      // copy count the settings summary shows
     int32_t image_pending_mark;  // IMAGE_PENDING while a raster image waits to be produced
+    uint8_t image_sent;          // a raster image reached the host: end of plot writes the trailer
 };
 extern PlotState g_plot;
 
@@ -19,6 +20,7 @@ extern PlotState g_plot;
 // the summary shows one copy.
 inline void plot_forget_output() {
     g_plot.drawn = 0;
+    g_plot.image_sent = 0;
     g_plot.summary_copies = 1;
 }
 
