@@ -127,13 +127,11 @@ int cmd_transcript(const Options& o) {
         std::fprintf(stderr, "plothost transcript: needs one SCRIPT file\n");
         return 2;
     }
-    std::ifstream in(o.args[0], std::ios::binary);
-    if (!in) {
+    std::string script;
+    if (!read_file(o.args[0], script)) {
         std::fprintf(stderr, "plothost transcript: cannot read %s\n", o.args[0].c_str());
         return 1;
     }
-    std::stringstream script;
-    script << in.rdbuf();
     sim::DriverBinding b = bind(o);
     if (!b.pladi) {
         std::fprintf(stderr, "plothost: %s\n", b.error.c_str());
@@ -141,7 +139,7 @@ int cmd_transcript(const Options& o) {
     }
     sim::Host host(b);
     try {
-        std::fputs(sim::run_session_script(host, script.str()).c_str(), stdout);
+        std::fputs(sim::run_session_script(host, script).c_str(), stdout);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "plothost transcript: %s: %s\n", o.args[0].c_str(), e.what());
         return 1;
