@@ -149,9 +149,10 @@ TEST_F(ConfigRequestTest, DivisorLadders) {
 
 TEST_F(ConfigRequestTest, StoredRecordIsUsedAsLoaded) {
     store({"copies=5", "paper_index=2", "media_index=3", "finisher_program=20", "margin_mm=4", "tone_point1=64",
-           "tone_point2=128", "tone_point3=192", "tone_point4=255", "pad=0x77", "reserved=-9"});
+           "tone_point2=128", "tone_point3=192", "tone_point4=255", "pad=0x77", "reserved=-9", "plot_flags=0x1001"});
     std::vector<uint8_t> saved(host->store.record, host->store.record + 40);
     sim::Packet p = entry();
+    EXPECT_EQ(p.i16(48), 1);  // serial port
     EXPECT_EQ(p.f64(8), 36.0 - 8 * MM);
     EXPECT_EQ(p.f64(16), 24.0 - 8 * MM);
     // The record is the stored one, byte for byte (its rotation bit was already right).

@@ -117,7 +117,7 @@ TEST_F(DriverTest, PlotAreaAndOrientation) {
     }
 }
 
-TEST_F(DriverTest, PlotAreaExactForTheDocumentedCases) {
+TEST_F(DriverTest, PlotAreaIsExactAndCustomRowsKeepTheirLength) {
     g_config.paper_index = 1;
     g_config.margin_mm = 10;
     PaperArea a = paper_plot_area();
