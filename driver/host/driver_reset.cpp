@@ -2,6 +2,8 @@
 
 #include "alloc.h"
 #include "config/config_record.h"
+#include "config/model_table.h"
+#include "config/paper_table.h"
 #include "hpgl/plot_area.h"
 #include "raster/mmr.h"
 #include "raster/raster_output.h"
@@ -20,6 +22,8 @@ void driver_reset() {
     host_services_reset();
     driver_alloc_reset();
     config_record_reset();
+    model_table_reset();
+    paper_table_reset();
     plot_area_reset();
     tone_reset();
     raster_reset();

@@ -7,7 +7,7 @@
 #include "raster/image_request.h"
 
 uint8_t* g_packet = nullptr;
-PlotState g_plot = {0, 0, 1, 0, 0};
+PlotState g_plot = {0, 0, 1, 0};
 
 void set_status(int16_t status) { wr_i16(g_packet, 0, status); }
 
@@ -54,6 +54,6 @@ extern "C" void WF_CDECL plot_request_handler(uint8_t* packet) {
 }
 
 void plot_state_reset() {
-    g_plot = PlotState{0, 0, 1, 0, 0};
+    g_plot = PlotState{0, 0, 1, 0};
     g_packet = nullptr;
 }

@@ -7,7 +7,6 @@
 void plot_init() {
     g_plot.failure_latch = 0;
     g_plot.drawn = 0;
-    g_plot.image_sent = 0;
     // A buffer left by a plot that never ended is freed, not just forgotten.
     output_close();
     host_check_reply();
