@@ -2,7 +2,9 @@
 
 #include "alloc.h"
 #include "config/config_record.h"
+#include "hpgl/pens.h"
 #include "hpgl/plot_area.h"
+#include "hpgl/vectors.h"
 #include "raster/tone_curve.h"
 #include "console.h"
 #include "host_services.h"
@@ -19,5 +21,7 @@ void driver_reset() {
     driver_alloc_reset();
     config_record_reset();
     plot_area_reset();
+    vectors_reset();
+    pens_reset();
     tone_reset();
 }
