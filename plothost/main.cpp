@@ -16,6 +16,11 @@
 #include "sim/in_process.h"
 #include "sim/session_script.h"
 
+#ifdef PLOTHOST_JOB_TOOLS
+#include "job/dump.h"
+#include "job/preview.h"
+#endif
+
 namespace {
 
 const char* k_usage =
@@ -26,6 +31,11 @@ const char* k_usage =
     "                                 initialisation and message load\n"
     "  transcript SCRIPT [--dll PATH] run a session script and print what the driver\n"
     "                                 answered and sent to the host\n"
+#ifdef PLOTHOST_JOB_TOOLS
+    "  dump JOB                       list a printer job: PJL, HP-GL/2 instructions with\n"
+    "                                 absolute coordinates, raster blocks, QDPX records\n"
+    "  preview JOB -o PNG [--dpi N]   draw the sheet a job prints (default 50 dpi)\n"
+#endif
     "\n"
     "Without --dll the driver linked into plothost is used"
 #ifdef _WIN32
@@ -36,7 +46,18 @@ const char* k_usage =
 struct Options {
     std::vector<std::string> args;
     std::string dll;
+    std::string output;  // -o
+    double dpi = 50;     // --dpi
 };
+
+bool read_file(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::stringstream s;
+    s << in.rdbuf();
+    bytes = s.str();
+    return true;
+}
 
 bool parse(int argc, char** argv, int from, Options& o) {
     for (int i = from; i < argc; ++i) {
@@ -46,6 +67,18 @@ bool parse(int argc, char** argv, int from, Options& o) {
                 return false;
             }
             o.dll = argv[i];
+        } else if (std::strcmp(argv[i], "-o") == 0) {
+            if (++i >= argc) {
+                std::fprintf(stderr, "plothost: -o needs a file name\n");
+                return false;
+            }
+            o.output = argv[i];
+        } else if (std::strcmp(argv[i], "--dpi") == 0) {
+            char* end = nullptr;
+            if (++i >= argc || (o.dpi = std::strtod(argv[i], &end), *end != '\0')) {
+                std::fprintf(stderr, "plothost: --dpi needs a number\n");
+                return false;
+            }
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(k_usage, stdout);
             std::exit(0);
@@ -94,13 +127,11 @@ int cmd_transcript(const Options& o) {
         std::fprintf(stderr, "plothost transcript: needs one SCRIPT file\n");
         return 2;
     }
-    std::ifstream in(o.args[0], std::ios::binary);
-    if (!in) {
+    std::string script;
+    if (!read_file(o.args[0], script)) {
         std::fprintf(stderr, "plothost transcript: cannot read %s\n", o.args[0].c_str());
         return 1;
     }
-    std::stringstream script;
-    script << in.rdbuf();
     sim::DriverBinding b = bind(o);
     if (!b.pladi) {
         std::fprintf(stderr, "plothost: %s\n", b.error.c_str());
@@ -108,13 +139,52 @@ int cmd_transcript(const Options& o) {
     }
     sim::Host host(b);
     try {
-        std::fputs(sim::run_session_script(host, script.str()).c_str(), stdout);
+        std::fputs(sim::run_session_script(host, script).c_str(), stdout);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "plothost transcript: %s: %s\n", o.args[0].c_str(), e.what());
         return 1;
     }
     return 0;
 }
+
+#ifdef PLOTHOST_JOB_TOOLS
+int cmd_dump(const Options& o) {
+    std::string bytes;
+    if (o.args.size() != 1) {
+        std::fprintf(stderr, "plothost dump: needs one JOB file\n");
+        return 2;
+    }
+    if (!read_file(o.args[0], bytes)) {
+        std::fprintf(stderr, "plothost dump: cannot read %s\n", o.args[0].c_str());
+        return 1;
+    }
+    std::fputs(sim::cp1252_to_utf8(job::dump_job(bytes)).c_str(), stdout);
+    return 0;
+}
+
+int cmd_preview(const Options& o) {
+    std::string bytes;
+    if (o.args.size() != 1 || o.output.empty()) {
+        std::fprintf(stderr, "plothost preview: needs one JOB file and -o PNG\n");
+        return 2;
+    }
+    if (!read_file(o.args[0], bytes)) {
+        std::fprintf(stderr, "plothost preview: cannot read %s\n", o.args[0].c_str());
+        return 1;
+    }
+    try {
+        job::PreviewStats st;
+        job::Picture pic = job::render_job(bytes, o.dpi, &st);
+        job::write_png(pic, o.output);
+        std::printf("%s: %d x %d pixels at %g dpi; %zu vectors, %zu polygons, %zu images\n", o.output.c_str(), pic.width, pic.height,
+                    o.dpi, st.lines, st.polygons, st.images);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "plothost preview: %s: %s\n", o.args[0].c_str(), e.what());
+        return 1;
+    }
+    return 0;
+}
+#endif
 
 }  // namespace
 
@@ -136,6 +206,10 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, 2, o)) return 2;
     if (cmd == "identify") return cmd_identify(o);
     if (cmd == "transcript") return cmd_transcript(o);
+#ifdef PLOTHOST_JOB_TOOLS
+    if (cmd == "dump") return cmd_dump(o);
+    if (cmd == "preview") return cmd_preview(o);
+#endif
     std::fprintf(stderr, "plothost: unknown command '%s'\n\n%s", cmd.c_str(), k_usage);
     return 2;
 }
