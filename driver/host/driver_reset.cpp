@@ -2,7 +2,9 @@
 
 #include "alloc.h"
 #include "config/config_record.h"
+#include "hpgl/job_header.h"
 #include "hpgl/pens.h"
+#include "hpgl/plot_lifecycle.h"
 #include "hpgl/plot_area.h"
 #include "hpgl/vectors.h"
 #include "raster/tone_curve.h"
@@ -23,5 +25,7 @@ void driver_reset() {
     plot_area_reset();
     vectors_reset();
     pens_reset();
+    plot_lifecycle_reset();
+    job_header_reset();
     tone_reset();
 }

@@ -27,11 +27,14 @@ struct Route {
 
 // Request code -> handler. Codes not listed are ignored without a status.
 constexpr Route k_routes[] = {
+    {REQ_END_PLOT, plot_end},
     {REQ_MOVE, req_move},
     {REQ_DRAW, req_draw},
     {REQ_SELECT_PEN, req_select_pen},
     {REQ_LINE_TYPE, req_line_type},
     {REQ_PEN_UP, req_pen_up},
+    {REQ_ABORT, plot_abort},
+    {REQ_LIST_LINE_TYPES, plot_list_line_types},
     {REQ_POLYGON_B, req_polygon_b},
     {REQ_LINE_TYPE_COUNT, req_line_type_count},
     {REQ_PEN_WIDTH, req_pen_width},
