@@ -35,6 +35,8 @@ constexpr Route k_routes[] = {
     {REQ_PEN_UP, req_pen_up},
     {REQ_ABORT, plot_abort},
     {REQ_LIST_LINE_TYPES, plot_list_line_types},
+    {REQ_LOAD_CONFIG, plot_load_config},
+    {REQ_BEGIN_PLOT, plot_begin},
     {REQ_POLYGON_B, req_polygon_b},
     {REQ_LINE_TYPE_COUNT, req_line_type_count},
     {REQ_PEN_WIDTH, req_pen_width},

@@ -14,6 +14,7 @@
 #include "job_header.h"
 #include "pens.h"
 #include "plot_area.h"
+#include "raster/tone_curve.h"
 #include "vectors.h"
 
 namespace {
@@ -52,6 +53,63 @@ void plot_init() {
     g_vector.reselect_pen = false;
     pens_init();
     host_check_reply();
+}
+
+void plot_load_config() {
+    if (g_plot.failure_latch) {
+        set_status(STATUS_FAILED);
+        return;
+    }
+    set_status(STATUS_OK);
+    if (rd_i16(g_packet, 4) < 3) {
+        console_printf("\n%s\n", message_text(MSG_BAD_VERSION));
+        g_plot.failure_latch = LATCH_CONFIG;
+        set_status(STATUS_FAILED);
+        return;
+    }
+    if (host_load_config(&g_config, CONFIG_RECORD_SIZE) != 0) {
+        console_printf("\n%s\n", message_text(MSG_LOAD_FAILED));
+        g_plot.failure_latch = LATCH_CONFIG;
+        set_status(STATUS_FAILED);
+        return;
+    }
+    // TEMPORARY until the model table lands: the current model index and the stored-value
+    // corrections come from there.
+    if (g_config.copies > 99) g_config.copies = 1;
+    g_plot.summary_copies = g_config.copies;
+    wr_i16(g_packet, 4, 3);
+    wr_i16(g_packet, 6, 0);
+    g_lifecycle.host_window = rd_i32(g_packet, 11);
+    g_lifecycle.job_label[0] = '\0';
+    for (int i = 0; i < 5; ++i) g_tone.tone_control[i] = g_config.tone_points[i];
+    tone_apply();
+}
+
+void plot_begin() {
+    g_plot.image_pending_mark = 0;
+    if (g_plot.failure_latch) {
+        set_status(STATUS_FAILED);
+        return;
+    }
+    set_status(STATUS_OK);
+    g_plot.drawn = 0;
+    vectors_begin_plot();
+    pens_begin_plot();
+    if (!config_qdpx()) vectors_choose_pe_command();
+    // A block left by a plot that never ended is freed here with what it staged.
+    if (!output_open()) {
+        console_printf("\n%s", message_text(MSG_NO_MEMORY));
+        g_plot.failure_latch = LATCH_OUTPUT;
+        set_status(STATUS_FAILED);
+        return;
+    }
+    g_lifecycle.job_handle = host_job_handle(30);
+    if (write_job_header() != 0) {
+        if (!g_plot.failure_latch) g_plot.failure_latch = LATCH_OUTPUT;
+        set_status(STATUS_FAILED);
+        return;
+    }
+    g_plot.image_pending_mark = 0;
 }
 
 void plot_end() {
