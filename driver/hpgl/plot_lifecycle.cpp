@@ -39,7 +39,7 @@ PlotLifecycle g_lifecycle = k_lifecycle_at_load;
 
 void set_job_label(const char* text) {
     size_t n = text ? strnlen(text, JOB_LABEL_MAX) : 0;
-    std::memcpy(g_lifecycle.job_label, text, n);
+    if (n) std::memcpy(g_lifecycle.job_label, text, n);
     g_lifecycle.job_label[n] = '\0';
 }
 
