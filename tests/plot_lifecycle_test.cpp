@@ -214,7 +214,7 @@ TEST_F(LifecycleTest, LoadConfigReplies) {
     EXPECT_EQ(p.i16(0), 0);
     EXPECT_EQ(p.i16(4), 3);
     EXPECT_EQ(p.i16(6), 0);
-    EXPECT_EQ(g_lifecycle.host_window, 0x12345678);
+    EXPECT_EQ(g_plot.host_window, 0x12345678);
     EXPECT_STREQ(g_lifecycle.job_label, "");
     EXPECT_EQ(host->events_of(sim::Event::LOAD_CONFIG).size(), 1u);
 }

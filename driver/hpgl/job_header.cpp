@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "config/config_record.h"
-#include "config_access_tmp.h"
+#include "config/model_table.h"
+#include "config/option_tables.h"
 #include "host/host_services.h"
 #include "host/output_buffer.h"
 #include "pens.h"
@@ -54,7 +55,6 @@ constexpr uint8_t k_qdpx_pen_width_0[] = {0x40, 0x01, 0x00, 0x00};
 constexpr uint8_t k_qdpx_pen_width_1[] = {0x40, 0x01, 0x00, 0x01};  // 1.112, truncated
 
 constexpr uint16_t HOST_FLAG_NO_SERIAL_SETUP = 0x40;
-constexpr const char* k_bypass_line = "@PJL DEFAULT FINISHPROGID=BYPASS\r\n";
 
 // Device control of a serial plotter, straight to the port ahead of the staged job.
 void send_serial_setup() {
@@ -76,11 +76,17 @@ void send_serial_setup() {
 
 // The finisher program, and unless it bypasses the folder, its margin and output bin.
 int32_t write_finisher_lines() {
-    const char* program = tmp_program_line(g_config.finisher_program);
-    if (write_text(program) != 0) return -1;
-    if (std::strcmp(program, k_bypass_line) == 0) return 0;
-    if (write_text(tmp_margin_line(g_config.finisher_margin)) != 0) return -1;
-    return write_text(tmp_bin_line(g_config.output_bin));
+    const char* lines[3];
+    int32_t n = finisher_lines(lines);
+    for (int32_t k = 0; k < n; ++k)
+        if (write_text(lines[k]) != 0) return -1;
+    return 0;
+}
+
+// The media command of the configured paper type, when the model offers one.
+int32_t write_media() {
+    MediaCommand media = media_command();
+    return media.bytes ? write_bytes(media.length, media.bytes) : 0;
 }
 
 // "BP": the job's name (when there is one) and copies. A quote inside the name is doubled,
@@ -99,16 +105,15 @@ int32_t write_begin_plot() {
 }
 
 int32_t write_hpgl_header() {
-    const TmpModel& model = tmp_model();
+    const ModelInfo& model = current_model_info();
     const PlotArea& a = g_plot_area;
     send_serial_setup();
     if (write_text("\x1B%-12345X@PJL\r\n") != 0) return -1;  // Universal exit, PJL
-    if (model.has_finisher == 1 && write_finisher_lines() != 0) return -1;
+    if (write_finisher_lines() != 0) return -1;
     if (write_text("@PJL ENTER LANGUAGE=HPGL2\r\n") != 0) return -1;
     if (write_text("\x1B%0B;") != 0) return -1;  // Enter HP-GL/2
     if (write_begin_plot() != 0) return -1;
-    const char* media = tmp_media_hpgl(g_config.media_index);
-    if (model.has_media_select == 1 && media[0] && write_text(media) != 0) return -1;  // Media type
+    if (write_media() != 0) return -1;  // Media type
     compute_plot_values();
     long w = a.plot_w, h = a.plot_h, m = a.margin_dev;
     // Page size: the paper's own orientation, margins included.
@@ -141,11 +146,10 @@ int32_t write_qdpx_label() {
 }
 
 int32_t write_qdpx_header() {
-    const TmpModel& model = tmp_model();
+    const ModelInfo& model = current_model_info();
     const PlotArea& a = g_plot_area;
     if (write_bytes(sizeof k_qdpx_begin_job, k_qdpx_begin_job) != 0) return -1;  // Begin job
-    const uint8_t* media = tmp_media_qdpx(g_config.media_index);
-    if (model.has_media_select == 1 && media[0] && write_bytes(media[3] + 4, media) != 0) return -1;  // Media type
+    if (write_media() != 0) return -1;  // Media type
     if (write_bytes(sizeof k_qdpx_copies, k_qdpx_copies) != 0) return -1;  // Copies
     write_fmt("%02X", static_cast<unsigned>(g_config.copies));
     if (model.has_manual_output == 1 && (g_config.output_flags & OF_MANUAL_OUTPUT) &&

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "config/config_record.h"
+#include "config/model_table.h"
 #include "host/output_buffer.h"
 #include "host/packet.h"
 #include "host/plot_dispatch.h"
@@ -49,8 +50,7 @@ constexpr ByteRun k_line_patterns[LINE_TYPE_PATTERNS] = {
     {k_line_pattern_7, sizeof k_line_pattern_7}, {k_line_pattern_8, sizeof k_line_pattern_8},
 };
 
-// TEMPORARY until the model table lands: the one model has no red printing.
-bool model_has_red_print() { return false; }
+bool model_has_red_print() { return current_model_info().has_red_print == 1; }
 
 // Red printing applies to this pen number on this model with this configuration.
 bool is_red_pen(int32_t pen) {
@@ -240,7 +240,7 @@ void req_pen_width() {
 void req_line_type_count() { g_pens.line_type_limit = rd_i16(g_packet, 4); }
 
 void req_model_line_types() {
-    // TEMPORARY: the current model index is set here once the model table lands.
+    model_set_current(g_config.model_index);
     g_pens.line_type_limit = g_packet[8];
 }
 

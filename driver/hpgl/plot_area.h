@@ -32,4 +32,10 @@ void plot_area_init();
 // Begin plot: plot_w, plot_h and margin_dev in device units from the plot area.
 void compute_plot_values();
 
+// Requests 46 (the configuration dialog at plot time), 47 (the area the host chose) and
+// 48 (the plot area for the host).
+void req_plot_dialog();
+void req_set_plot_area();
+void req_plot_area();
+
 void plot_area_reset();

@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "config/config_record.h"
+#include "config/model_table.h"
+#include "config/option_tables.h"
+#include "config/paper_table.h"
 #include "host/console.h"
 #include "host/host_check.h"
 #include "host/host_services.h"
@@ -14,12 +17,11 @@
 #include "job_header.h"
 #include "pens.h"
 #include "plot_area.h"
-#include "raster/tone_curve.h"
 #include "vectors.h"
 
 namespace {
 
-constexpr PlotLifecycle k_lifecycle_at_load = {-1, 0, {}};
+constexpr PlotLifecycle k_lifecycle_at_load = {-1, {}};
 
 // The job trailer: the printer ends the page and leaves the job.
 void write_trailer() {
@@ -67,22 +69,20 @@ void plot_load_config() {
         set_status(STATUS_FAILED);
         return;
     }
-    if (host_load_config(&g_config, CONFIG_RECORD_SIZE) != 0) {
+    if (config_record_load() != 0) {
         console_printf("\n%s\n", message_text(MSG_LOAD_FAILED));
         g_plot.failure_latch = LATCH_CONFIG;
         set_status(STATUS_FAILED);
         return;
     }
-    // TEMPORARY until the model table lands: the current model index and the stored-value
-    // corrections come from there.
-    if (g_config.copies > 99) g_config.copies = 1;
+    model_set_current(g_config.model_index);
+    // The load has brought a copy count outside 1..99 back to 1.
     g_plot.summary_copies = g_config.copies;
     wr_i16(g_packet, 4, 3);
     wr_i16(g_packet, 6, 0);
-    g_lifecycle.host_window = rd_i32(g_packet, 11);
+    g_plot.host_window = rd_i32(g_packet, 11);
     g_lifecycle.job_label[0] = '\0';
-    for (int i = 0; i < 5; ++i) g_tone.tone_control[i] = g_config.tone_points[i];
-    tone_apply();
+    config_apply_tone_points();
 }
 
 void plot_begin() {
@@ -134,6 +134,38 @@ void plot_abort() {
 void plot_list_line_types() {
     console_printf("\n%s", message_text(MSG_LINE_TYPE_0));
     for (int type = 1; type <= 7; ++type) console_printf("\n                %d%s", type, message_text(MSG_LINE_TYPE_0 + type));
+    console_printf("\n");
+}
+
+void plot_show_settings() {
+    const ModelInfo& model = current_model_info();
+    bool qdpx = config_qdpx();
+    console_printf(" %s", message_text(MSG_PLOTTER));
+    console_printf("%s", model.name.data());
+    SummaryLine line;
+    if (media_summary(&line)) console_printf("\n %s%s ", message_text(line.message_row), line.name);
+    console_printf("\n %s%s ", message_text(MSG_PAPER_SIZE), paper_list_entry(g_config.paper_index));
+    console_printf("\n %s", message_text(qdpx ? MSG_FORMAT_QDPX : MSG_FORMAT_HPGL));
+    SummaryLine finisher[3];
+    int32_t n = finisher_summary(finisher);
+    for (int32_t k = 0; k < n; ++k) console_printf("\n %s%s ", message_text(finisher[k].message_row), finisher[k].name);
+    if (model.has_red_print == 1)
+        console_printf("\n %s", message_text((g_config.output_flags & OF_RED_PRINT) ? MSG_RED_PRINT : MSG_NO_RED_PRINT));
+    if (model.has_manual_output == 1)
+        console_printf("\n %s", message_text((g_config.output_flags & OF_MANUAL_OUTPUT) ? MSG_MANUAL_OUTPUT : MSG_NO_MANUAL_OUTPUT));
+    console_printf("\n %s", message_text((g_config.plot_flags & PF_HALFTONE_FILL) ? MSG_FILL_HALFTONE : MSG_FILL_SOLID));
+    console_printf("\n %s", message_text(MSG_RESOLUTION));
+    int resolution;
+    switch (g_config.output_flags & OF_RESOLUTION_MASK) {
+        case OF_RES_600: resolution = MSG_600DPI; break;
+        case OF_RES_400: resolution = MSG_400DPI; break;
+        case OF_RES_300: resolution = MSG_300DPI; break;
+        default: resolution = MSG_200DPI; break;
+    }
+    console_printf("%s", message_text(resolution));
+    console_printf("\n %s%2d ", message_text(MSG_COPIES), static_cast<int>(g_plot.summary_copies));
+    console_printf("\n %s", message_text(MSG_PORT));
+    console_printf("%s", message_text(MSG_PARALLEL));  // the only port text there is
     console_printf("\n");
 }
 

@@ -7,7 +7,6 @@ inline constexpr int JOB_LABEL_MAX = 64;
 
 struct PlotLifecycle {
     int32_t job_handle;                 // host_job_handle(30, 1) of this plot; -1 after init
-    int32_t host_window;                // the host's window, owner of the driver's message boxes
     char job_label[JOB_LABEL_MAX + 1];  // the plot's name from the plot-time dialog; "" = none
 };
 extern PlotLifecycle g_lifecycle;
