@@ -39,7 +39,7 @@ class LifecycleTest : public SessionTest {
 protected:
     void SetUp() override {
         SessionTest::SetUp();
-        store(StoredRecord());
+        configure();
     }
 };
 
@@ -51,8 +51,7 @@ TEST_F(LifecycleTest, TrailerEndsAPlotWithADrawing) {
     EXPECT_EQ(g_plot.drawn, 0);
     EXPECT_EQ(g_output.output_buffer, nullptr);
 
-    host->clear_records();
-    store(StoredRecord().qdpx());
+    configure({"output_flags=0x0240"});
     run({}, {op_polygon(3, {{0, 0}, {5, 5}})});
     std::string trailer = qdpx_trailer();
     ASSERT_EQ(trailer.size(), 80u);
@@ -81,8 +80,7 @@ TEST_F(LifecycleTest, SerialDeviceControlIsAllThatAMovesOnlyPlotSends) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.plot_flags << "/" << c.host_flags);
-        host->clear_records();
-        store(StoredRecord().plot_flags(c.plot_flags));
+        configure({("plot_flags=" + std::to_string(c.plot_flags)).c_str()});
         sim::PlotSetup setup;
         setup.host_flags = c.host_flags;
         run(setup, {op_move(1, 1)});
@@ -188,7 +186,7 @@ TEST_F(LifecycleTest, BeginPlotAgainDropsTheFirstBlock) {
 }
 
 TEST_F(LifecycleTest, InitialisationResetsThePlotState) {
-    store(StoredRecord().qdpx());
+    configure({"output_flags=0x0240"});
     run({}, {op_polygon(3, {{0, 0}, {5, 5}})});
     ASSERT_EQ(g_pens.default_pen, 255);  // the QDPX pen table chose it
     g_vector.reselect_pen = true;
@@ -221,7 +219,7 @@ TEST_F(LifecycleTest, LoadConfigReplies) {
 
 TEST_F(LifecycleTest, LoadConfigCopies) {
     for (int32_t stored : {150, 99, 5}) {
-        store(StoredRecord().copies(stored));
+        host->store.record[0] = static_cast<uint8_t>(stored);
         sim::Packet p(29);
         p.set_i16(4, 3);
         host->plot(p);

@@ -1,33 +1,29 @@
-// Whole plot-time sessions through the simulated host, with a stored configuration record.
+// Whole plot-time sessions through the simulated host: the record is stored by a real
+// configuration session, as a host would have it, and then edited field by field.
 #pragma once
-#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "driver_fixture.h"
+#include "sim/config_session.h"
 #include "sim/plot_session.h"
-
-// The record a configuration session stores on a fresh driver: one copy of E-arch paper,
-// margin 0, halftone fill, 600 dpi, rotated, model 0, the factory tone points.
-struct StoredRecord {
-    uint8_t bytes[40] = {1, 0, 0, 0,  1, 0, 0, 0,  0x8C, 1, 0, 0,  0, 0,  0, 0,  0, 0,  0, 0,
-                         1, 0, 0, 0,  2, 0,  0, 0,  0x00, 0x10,  0x00, 0x11,  0, 0,  0, 123, 187, 228, 255,  0};
-    StoredRecord& i32(int off, int32_t v) { std::memcpy(bytes + off, &v, 4); return *this; }
-    StoredRecord& i16(int off, int16_t v) { std::memcpy(bytes + off, &v, 2); return *this; }
-    StoredRecord& copies(int32_t v) { return i32(0, v); }
-    StoredRecord& paper(int32_t row, int32_t custom_mm = 396) { return i32(4, row).i32(8, custom_mm); }
-    StoredRecord& finisher(int16_t program, int16_t margin, int16_t bin) { return i16(14, program).i16(16, margin).i16(18, bin); }
-    StoredRecord& margin_mm(int16_t v) { return i16(26, v); }
-    StoredRecord& plot_flags(uint16_t v) { return i16(28, static_cast<int16_t>(v)); }
-    StoredRecord& output_flags(uint16_t v) { return i16(30, static_cast<int16_t>(v)); }
-    StoredRecord& qdpx() { return output_flags(0x0040 | 0x0200); }
-};
+#include "sim/record_fields.h"
 
 class SessionTest : public DriverTest {
 protected:
-    void store(const StoredRecord& r) {
-        std::memcpy(host->store.record, r.bytes, 40);
-        host->store.present = true;
+    // A configuration session on a fresh driver (the dialog is not shown: the defaults are
+    // stored), then the given "field=value" edits of the stored record. The driver is
+    // loaded afresh afterwards, as for a plot on another day.
+    void configure(std::initializer_list<const char*> edits = {}) {
+        sim::ConfigSessionReplies replies = sim::run_config_session(*host);
+        ASSERT_TRUE(replies.ok());
+        ASSERT_TRUE(host->store.present);
+        sim::ConfigStore stored = host->store;
+        for (const char* edit : edits) sim::record_assign(stored.record, edit, sim::RecordEdit::raw);
+        host.reset();
+        host = std::make_unique<sim::Host>(sim::bind_in_process());
+        host->store = stored;
     }
     // Runs the session and expects every request to succeed.
     void run(const sim::PlotSetup& setup, const std::vector<sim::PlotOp>& drawing) {

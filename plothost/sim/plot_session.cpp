@@ -109,6 +109,7 @@ std::vector<PlotReply> plot_prepare(Host& host, const PlotSetup& s) {
         area.set_i32(5, static_cast<int32_t>(s.host_flags)).set_f64(9, s.set_x).set_f64(17, s.set_y);
         replies.push_back(send(host, area));
     }
+    if (s.before_begin) s.before_begin(host);
     replies.push_back(send_code(host, 30));
     return replies;
 }

@@ -4,6 +4,7 @@
 // host units.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ struct PlotSetup {
     double set_x = 0, set_y = 0;
     int16_t host_level = 3;      // request 29, offset 4
     int32_t host_window = 0x00010ABC;  // request 29, offset 11
+    std::function<void(Host&)> before_begin;  // runs just before request 30 (a test's stand-in
+                                              // for what a user does in the dialog)
 };
 
 // The code sent and the word the driver left at offset 0.
