@@ -289,3 +289,82 @@ TEST_F(LifecycleTest, JobLabelIsCutAt64) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string line(int message, const std::string& name) { return "\n " + std::string(message_builtin(message)) + name + " "; }
+std::string item(int message) { return "\n " + std::string(message_builtin(message)); }
+
+class SettingsSummaryTest : public SessionTest {
+protected:
+    std::vector<std::string> summary(std::initializer_list<const char*> edits) {
+        configure(edits);
+        sim::plot_prepare(*host, {});
+        host->clear_records();
+        plot(31);
+        return host->console_texts();
+    }
+};
+
+TEST_F(SettingsSummaryTest, DefaultsWithFiveCopies) {
+    std::vector<std::string> expected = {
+        std::string(" ") + message_builtin(MSG_PLOTTER),
+        "4410/4430 Wide Format",
+        line(MSG_MEDIA, "Bond                     "),
+        line(MSG_PAPER_SIZE, "E-arch(36pulg)    "),
+        item(MSG_FORMAT_HPGL),
+        line(MSG_PROGRAM, "Saltar plegadora "),
+        item(MSG_NO_MANUAL_OUTPUT),
+        item(MSG_FILL_HALFTONE),
+        item(MSG_RESOLUTION),
+        message_builtin(MSG_600DPI),
+        item(MSG_COPIES) + " 5 ",
+        item(MSG_PORT),
+        message_builtin(MSG_PARALLEL),
+        "\n",
+    };
+    EXPECT_EQ(summary({"copies=5"}), expected);
+    EXPECT_EQ(expected[10], std::string("\n ") + CP1252("Número de copias: ") + " 5 ");
+}
+
+TEST_F(SettingsSummaryTest, QdpxWithFinisherAndManualOutput) {
+    std::vector<std::string> expected = {
+        std::string(" ") + message_builtin(MSG_PLOTTER),
+        "4410/4430 Wide Format",
+        line(MSG_MEDIA, ""),  // the QDPX media list of this model is empty
+        line(MSG_PAPER_SIZE, CP1252("Tamaño pers ancho E-arch(36pulg) ")),
+        item(MSG_FORMAT_QDPX),
+        line(MSG_PROGRAM, "Programa 20      "),
+        line(MSG_MARGIN, "Siempre desactivado      "),
+        line(MSG_OUTPUT_BIN, "Bandeja 13               "),
+        item(MSG_MANUAL_OUTPUT),
+        item(MSG_FILL_SOLID),
+        item(MSG_RESOLUTION),
+        message_builtin(MSG_400DPI),
+        item(MSG_COPIES) + "12 ",
+        item(MSG_PORT),
+        message_builtin(MSG_PARALLEL),
+        "\n",
+    };
+    EXPECT_EQ(summary({"copies=12", "paper_index=23", "finisher_program=20", "finisher_margin=1", "output_bin=14",
+                       "plot_flags=0", "output_flags=0x02C0"}),
+              expected);
+}
+
+TEST_F(SettingsSummaryTest, UnrecognisedResolutionReads200) {
+    std::vector<std::string> texts = summary({"output_flags=0x0300"});
+    ASSERT_GE(texts.size(), 10u);
+    EXPECT_EQ(texts[9], message_builtin(MSG_200DPI));
+}
+
+TEST_F(SettingsSummaryTest, CopiesAfterTheTrailerAndAbortReadOne) {
+    configure({"copies=5"});
+    sim::run_plot_session(*host, {}, {sim::op_draw(1, 1)});
+    EXPECT_EQ(g_plot.summary_copies, 1);
+    sim::plot_prepare(*host, {});
+    EXPECT_EQ(g_plot.summary_copies, 5);
+    plot(9);
+    EXPECT_EQ(g_plot.summary_copies, 1);
+}
+
+}  // namespace
