@@ -19,7 +19,7 @@ JobHeaderState g_job_header = {};
 namespace {
 
 // The fixed opening of the QDPX set-up block and of the job trailer: five groups of three
-// 18 records, the last group cut after its opcode and count.
+// 18 records, then a sixth group that stops after the opcode and count of its last record.
 constexpr uint8_t k_qdpx_fixed_block[70] = {
     0x18, 0x01, 0x00, 0x00, 0x18, 0x02, 0x00, 0x00, 0x18, 0x02, 0xFF, 0xFF,
     0x18, 0x01, 0x00, 0x00, 0x18, 0x02, 0x00, 0x00, 0x18, 0x02, 0xFF, 0xFE,
@@ -125,7 +125,7 @@ int32_t write_hpgl_header() {
     if (model.has_manual_output == 1 &&
         write_text((g_config.output_flags & OF_MANUAL_OUTPUT) ? "XF4,1;" : "XF4,0;") != 0)  // Manual output
         return -1;
-    if (write_text("LA1,4,2,4SP7RF") != 0) return -1;  // Butt ends, bevel joins; pen 7; fill reset
+    if (write_text("LA1,4,2,4SP7RF") != 0) return -1;  // Round line ends and joins; pen 7; fill patterns reset
     if (write_text("NP256") != 0) return -1;           // 256 pens
     if (write_text("CR0,255,0,255,0,255") != 0) return -1;  // Colour range
     int32_t palette = write_palette();  // a failure here still lets the next write report it
