@@ -21,7 +21,8 @@ inline RasterStream split_rtl(const std::string& job) {
         if (job[i] == '\x1b') {
             size_t j = i + 1;
             while (j < job.size() && !(job[j] >= 'A' && job[j] <= 'Z')) ++j;
-            std::string cmd = "E" + job.substr(i + 1, j - i);
+            std::string cmd("E");
+            cmd.append(job, i + 1, j - i);
             s.commands.push_back(cmd);
             i = j + 1;
             if (cmd.size() > 3 && cmd.compare(0, 3, "E*b") == 0 && cmd.back() == 'W') {
@@ -59,7 +60,7 @@ inline RasterStream split_qdpx(const std::string& job) {
     size_t i = 0, n = job.size();
     while (i < n) {
         if (p[i] != 0x9B || i + 4 > n) {
-            s.commands.push_back("?" + hex_bytes(p + i, n - i));
+            s.commands.push_back(std::string("?").append(hex_bytes(p + i, n - i)));
             break;
         }
         if (p[i + 1] == 0x5C && i + 6 <= n) {

@@ -131,24 +131,28 @@ int32_t raster_add_row(int32_t p, const uint8_t* pixels, bool monochrome, uint8_
     std::memset(job.plane_r, 255, static_cast<size_t>(t) + 256);
     std::memset(job.plane_g, 255, static_cast<size_t>(t) + 256);
     std::memset(job.plane_b, 255, static_cast<size_t>(t) + 256);
-    const uint8_t kr = job.key[0], kg = job.key[1], kb = job.key[2];
-    const bool transparent = job.transparent != 0;
-    for (int32_t x = 0; x < got; ++x) {
-        uint8_t r, g, b;
-        if (monochrome) {
-            bool fg = job.expansion[x] != 0;
-            r = fg ? fg_r : 255;
-            g = fg ? fg_g : 255;
-            b = fg ? fg_b : 255;
-        } else {
-            r = job.expansion[3 * x];
-            g = job.expansion[3 * x + 1];
-            b = job.expansion[3 * x + 2];
+    uint8_t* pr = job.plane_r;
+    uint8_t* pg = job.plane_g;
+    uint8_t* pb = job.plane_b;
+    const uint8_t* e = job.expansion;
+    if (monochrome) {
+        for (int32_t x = 0; x < got; ++x) {
+            const bool fg = e[x] != 0;
+            pr[x] = fg ? fg_r : 255;
+            pg[x] = fg ? fg_g : 255;
+            pb[x] = fg ? fg_b : 255;
         }
-        if (transparent && r == kr && g == kg && b == kb) r = g = b = 255;
-        job.plane_r[x] = r;
-        job.plane_g[x] = g;
-        job.plane_b[x] = b;
+    } else {
+        for (int32_t x = 0; x < got; ++x, e += 3) {
+            pr[x] = e[0];
+            pg[x] = e[1];
+            pb[x] = e[2];
+        }
+    }
+    if (job.transparent) {
+        const uint8_t kr = job.key[0], kg = job.key[1], kb = job.key[2];
+        for (int32_t x = 0; x < got; ++x)
+            if (pr[x] == kr && pg[x] == kg && pb[x] == kb) pr[x] = pg[x] = pb[x] = 255;
     }
 
     // n device rows, each with the next row of the matrix. The row is one word wider than

@@ -303,30 +303,35 @@ void* ImageSource::answer(const uint8_t* req) {
     const int32_t along = columns ? picture.height : picture.width;   // pixels per picture line
     int32_t at = f1 != f0 ? static_cast<int32_t>(((lo + hi) / 2 - f0) / (f1 - f0) * across) : 0;
     at = std::clamp(at, 0, std::max(across - 1, 0));
-    for (int32_t j = 0; j < n && along > 0 && across > 0; ++j) {
-        // Pixels beyond the count asked for are black, so that an uncut reply would show.
-        if (j >= asked) {
-            if (!colour) r->pixels[static_cast<size_t>(j)] = 1;
-            continue;
-        }
-        int32_t k = static_cast<int32_t>(int64_t(j) * along / std::max(asked, 1));
-        int32_t px = columns ? at : k, py = columns ? k : at;
-        size_t src = static_cast<size_t>(py) * picture.width + px;
-        if (picture.monochrome) {
-            uint8_t v = picture.pixels[src];
-            if (colour) {
-                uint8_t g = v ? 0 : 255;
-                std::memset(&r->pixels[static_cast<size_t>(j) * 3], g, 3);
+    uint8_t* out = r->pixels.data();
+    if (along > 0 && across > 0) {
+        // Nearest picture pixel for each of the pixels asked for, stepped without a division.
+        const size_t stride = columns ? static_cast<size_t>(picture.width) : 1;
+        const size_t base = columns ? static_cast<size_t>(at) : static_cast<size_t>(at) * picture.width;
+        const uint8_t* src = picture.pixels.data();
+        int64_t acc = 0;
+        int32_t k = 0;
+        const int32_t m = std::min(n, asked);
+        for (int32_t j = 0; j < m; ++j) {
+            const size_t i = base + static_cast<size_t>(k) * stride;
+            if (picture.monochrome) {
+                const uint8_t v = src[i];
+                if (colour)
+                    std::memset(out + static_cast<size_t>(j) * 3, v ? 0 : 255, 3);
+                else
+                    out[j] = v;
             } else {
-                r->pixels[static_cast<size_t>(j)] = v;
+                const uint8_t* c = src + i * 3;
+                if (colour)
+                    std::memcpy(out + static_cast<size_t>(j) * 3, c, 3);
+                else
+                    out[j] = (c[0] * 30 + c[1] * 59 + c[2] * 11) / 100 < 128;
             }
-        } else {
-            const uint8_t* c = &picture.pixels[src * 3];
-            if (colour)
-                std::memcpy(&r->pixels[static_cast<size_t>(j) * 3], c, 3);
-            else
-                r->pixels[static_cast<size_t>(j)] = (c[0] * 30 + c[1] * 59 + c[2] * 11) / 100 < 128;
+            for (acc += along; acc >= asked; acc -= asked) ++k;
         }
+        // Pixels beyond the count asked for are black, so that an uncut reply would show.
+        if (!colour)
+            for (int32_t j = m; j < n; ++j) out[j] = 1;
     }
     wr32(r->record, 0, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r->pixels.data())));
     wr32(r->record, 4, static_cast<uint32_t>(r->pixels.size()));
