@@ -78,34 +78,65 @@ protected:
     }
 };
 
-TEST_F(DitherTest, RandomColourLinesMatchTheRuleAtEveryReplication) {
+// Random lines against the rule, pixel by pixel: colour lines with some key pixels and
+// monochrome lines with random foregrounds, opaque and transparent, at several widths and
+// replications, under the factory curve and under a scrambled tone table that is not
+// monotone and prints white and never prints full black.
+TEST_F(DitherTest, RandomLinesMatchTheRuleAtEveryReplication) {
     std::mt19937 gen(11);
-    for (int32_t n : {1, 2, 3}) {
-        for (int32_t width : {1, 15, 16, 17, 31, 32, 33, 100}) {
-            SCOPED_TRACE(::testing::Message() << "n " << n << " width " << width);
-            begin(width, 5, n);
-            std::vector<std::vector<uint8_t>> lines;
-            for (int line = 0; line < 5; ++line) {
-                std::vector<uint8_t> px(static_cast<size_t>(width) * 3);
-                for (auto& b : px) b = static_cast<uint8_t>(gen() % 4 == 0 ? (gen() % 2) * 255 : gen());
-                ASSERT_EQ(raster_add_row(width, px.data(), false, 0, 0, 0), 0);
-                lines.push_back(px);
-            }
-            const int32_t t = width * n;
-            EXPECT_EQ(g_raster.row_width, (t + 31) / 32 * 32 + 32);
-            EXPECT_EQ(g_raster.row_counter, 5 * n);
-            for (int32_t row = 0; row < 5 * n; ++row) {
-                const std::vector<uint8_t>& px = lines[static_cast<size_t>(row / n)];
-                for (int32_t x = 0; x < g_raster.row_width; ++x) {
-                    uint8_t r = 255, g = 255, b = 255;
-                    if (x < t) {
-                        const uint8_t* p = &px[static_cast<size_t>(x / n) * 3];
-                        r = p[0], g = p[1], b = p[2];
+    uint8_t scrambled[256];
+    for (int g = 0; g < 256; ++g) scrambled[g] = static_cast<uint8_t>(gen());
+    scrambled[0] = 3;
+    scrambled[255] = 250;
+    const uint8_t* tables[] = {default_tone_table, scrambled};
+    for (const uint8_t* table : tables) {
+        std::memcpy(g_tone.tone_table, table, 256);
+        for (bool transparent : {false, true}) {
+            for (int32_t n : {1, 2, 3}) {
+                for (int32_t width : {1, 15, 16, 17, 31, 32, 33, 100}) {
+                    SCOPED_TRACE(::testing::Message() << "table " << (table == scrambled) << " transparent "
+                                                      << transparent << " n " << n << " width " << width);
+                    begin(width, 6, n, transparent);
+                    std::vector<std::vector<uint8_t>> lines;  // each line as (R, G, B) triples
+                    for (int line = 0; line < 6; ++line) {
+                        std::vector<uint8_t> px(static_cast<size_t>(width) * 3);
+                        if (line % 3 == 2) {  // monochrome
+                            const uint8_t fg[3] = {static_cast<uint8_t>(gen()), static_cast<uint8_t>(gen()),
+                                                   static_cast<uint8_t>(gen())};
+                            std::vector<uint8_t> mono(static_cast<size_t>(width));
+                            for (int32_t x = 0; x < width; ++x) {
+                                mono[x] = gen() % 2 ? static_cast<uint8_t>(gen() | 1) : 0;
+                                for (int k = 0; k < 3; ++k) px[3 * x + k] = mono[x] ? fg[k] : 255;
+                            }
+                            ASSERT_EQ(raster_add_row(width, mono.data(), true, fg[0], fg[1], fg[2]), 0);
+                        } else {
+                            for (auto& b : px) b = static_cast<uint8_t>(gen() % 4 == 0 ? (gen() % 2) * 255 : gen());
+                            for (int32_t x = 0; x < width; x += 3) px[3 * x] = 0, px[3 * x + 1] = 1, px[3 * x + 2] = 2;
+                            ASSERT_EQ(raster_add_row(width, px.data(), false, 0, 0, 0), 0);
+                        }
+                        if (transparent)
+                            for (int32_t x = 0; x < width; ++x)
+                                if (px[3 * x] == 0 && px[3 * x + 1] == 1 && px[3 * x + 2] == 2)
+                                    px[3 * x] = px[3 * x + 1] = px[3 * x + 2] = 255;
+                        lines.push_back(px);
                     }
-                    ASSERT_EQ(dot(x, row), reference_dot(x, row, r, g, b)) << "x " << x << " row " << row;
+                    const int32_t t = width * n;
+                    EXPECT_EQ(g_raster.row_width, (t + 31) / 32 * 32 + 32);
+                    EXPECT_EQ(g_raster.row_counter, 6 * n);
+                    for (int32_t row = 0; row < 6 * n; ++row) {
+                        const std::vector<uint8_t>& px = lines[static_cast<size_t>(row / n)];
+                        for (int32_t x = 0; x < g_raster.row_width; ++x) {
+                            uint8_t r = 255, g = 255, b = 255;
+                            if (x < t) {
+                                const uint8_t* p = &px[static_cast<size_t>(x / n) * 3];
+                                r = p[0], g = p[1], b = p[2];
+                            }
+                            ASSERT_EQ(dot(x, row), reference_dot(x, row, r, g, b)) << "x " << x << " row " << row;
+                        }
+                    }
+                    raster_end();
                 }
             }
-            raster_end();
         }
     }
 }

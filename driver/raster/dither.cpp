@@ -1,8 +1,9 @@
 #include "dither.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
-#include "host/alloc.h"
 #include "raster_output.h"
 #include "tone_curve.h"
 
@@ -31,137 +32,114 @@ const uint16_t DITHER_MATRIX[16][16] = {
 DitherMasks g_dither_masks = {};
 
 void dither_build_masks() {
+    DitherMasks& d = g_dither_masks;
     for (int r = 0; r < 16; ++r) {
         for (int v = 0; v < 256; ++v) {
             uint16_t m = 0;
             for (int c = 0; c < 16; ++c)
                 if (v == 255 || (v > 0 && v >= DITHER_MATRIX[r][c])) m |= static_cast<uint16_t>(0x8000u >> c);
-            g_dither_masks.mask[r][v] = m;
+            d.mask[r][v] = m;
+        }
+        // The masks grow with the darkness, so each column's threshold is the first level
+        // whose mask has its bit: 1..255, since level 0 never prints and 255 always does.
+        for (int p = 0; p < 16; ++p) {
+            const int c = (15 - p) ^ 8;
+            int v = 0;
+            while (v < 255 && !((d.mask[r][v] >> (15 - c)) & 1)) ++v;
+            d.threshold[r][p] = static_cast<uint8_t>(v);
         }
     }
 }
 
 namespace {
 
-// Grey level of one pixel. (30 R + 59 G + 11 B) / 100 is R itself when R = G = B, and
-// never above 255, so neither the equal-channel case nor the limit needs a test.
-inline uint32_t grey(uint32_t r, uint32_t g, uint32_t b) { return (30 * r + 59 * g + 11 * b) / 100; }
+// Grey level of one pixel: (30 R + 59 G + 11 B) / 100. That is R itself when R = G = B,
+// and never above 255, so neither the equal-channel case nor the limit needs a test. The
+// division is a multiplication: (s * 5243) >> 19 equals s / 100 for every s up to 25500.
+inline uint32_t grey(uint32_t r, uint32_t g, uint32_t b) { return ((30 * r + 59 * g + 11 * b) * 5243) >> 19; }
 
-// One group of 16 pixels. Pixel j of the group is compared with matrix column j XOR 8, so
-// its dot is bit 15 - (j ^ 8) of the mask, which is bit 15 - j with the mask's two bytes
-// swapped: the group is gathered in mask order with one AND per pixel and its bytes are
-// swapped once at the end.
-inline uint32_t dither_group(const uint16_t* masks, const uint8_t* tone, const uint8_t* pr, const uint8_t* pg,
-                             const uint8_t* pb) {
-    uint32_t g16 = 0;
-    for (int j = 0; j < 16; ++j) {
-        uint32_t v = 255u - tone[grey(pr[j], pg[j], pb[j])];
-        g16 |= masks[v] & (0x8000u >> (j ^ 8));
+// The darkness line holds one byte per device pixel, 255 - T[grey], with the pixels of
+// every group of 32 in reverse order: pixel x at position x XOR 31. A 16-byte compare
+// and a byte-mask extraction then give, for positions p = 0..31, exactly bit p of the
+// row's 32-bit word, which is where pixel 31 - p belongs. The threshold rows are stored
+// in the same reversed order, with the XOR 8 of the matrix column folded in.
+inline uint8_t* darkness_at(uint8_t* line, int32_t x) { return line + (x ^ 31); }
+
+// Writes the darkness of source pixels 0..p-1 (from level(i)) n times each.
+template <typename Level>
+void spread(uint8_t* line, int32_t p, int32_t n, Level level) {
+    if (n == 1) {
+        for (int32_t i = 0; i < p; ++i) *darkness_at(line, i) = level(i);
+        return;
     }
-    return ((g16 & 0xFF) << 8) | (g16 >> 8);
+    for (int32_t i = 0, x = 0; i < p; ++i) {
+        const uint8_t v = level(i);
+        for (int32_t k = 0; k < n; ++k, ++x) *darkness_at(line, x) = v;
+    }
+}
+
+// One device row of w bits (a multiple of 32) from the darkness line, with the thresholds
+// of one matrix row: per 16 pixels one unsigned compare (max(v, t) == v means v >= t) and
+// one byte-mask extraction, written as whole words.
+void halftone_row(const uint8_t* line, int32_t w, const uint8_t* threshold, uint8_t* out) {
+    const __m128i t = _mm_load_si128(reinterpret_cast<const __m128i*>(threshold));
+    for (int32_t x = 0; x < w; x += 32, out += 4) {
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x + 16));
+        const uint32_t word = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(lo, t), lo))) |
+                              static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(hi, t), hi))) << 16;
+        std::memcpy(out, &word, 4);
+    }
 }
 
 }  // namespace
-
-void dither_row(int32_t r, int32_t count) {
-    const uint16_t* masks = g_dither_masks.mask[r & 15];
-    const uint8_t* tone = g_tone.tone_table;
-    const uint8_t* pr = g_raster.plane_r;
-    const uint8_t* pg = g_raster.plane_g;
-    const uint8_t* pb = g_raster.plane_b;
-    uint8_t* out = g_raster.out_row;
-    int32_t x = 0;
-    for (; x + 32 <= count; x += 32) {
-        uint32_t word = dither_group(masks, tone, pr + x, pg + x, pb + x) << 16;
-        word |= dither_group(masks, tone, pr + x + 16, pg + x + 16, pb + x + 16);
-        std::memcpy(out + x / 8, &word, 4);
-    }
-    if (x < count) {
-        // The last, partial word: pixels beyond count stay 0.
-        uint32_t word = 0;
-        for (int32_t k = 0; x + k < count; ++k) {
-            uint32_t v = 255u - tone[grey(pr[x + k], pg[x + k], pb[x + k])];
-            uint32_t c = static_cast<uint32_t>(k & 15) ^ 8;
-            word |= ((masks[v] >> (15 - c)) & 1u) << (31 - k);
-        }
-        std::memcpy(out + x / 8, &word, 4);
-    }
-}
 
 int32_t raster_add_row(int32_t p, const uint8_t* pixels, bool monochrome, uint8_t fg_r, uint8_t fg_g,
                        uint8_t fg_b) {
     RasterJob& job = g_raster;
     const int32_t n = job.n;
-    if (job.broken || !job.band || job.row_counter > job.planned_rows - n) return -1;
-    const int32_t bpp = monochrome ? 1 : 3;
+    if (job.broken || !job.band || !job.darkness || job.row_counter > job.planned_rows - n) return -1;
     // A longer reply is cut to the line width the buffers were sized for; a shorter one
     // leaves the rest of the line white.
     if (p > job.line_width) p = job.line_width;
     if (p < 0 || !pixels) p = 0;
 
-    if (!job.expansion) {
-        // Sized from the image's line width (not from this line) and for colour, so that
-        // every later line fits.
-        int32_t size;
-        if (__builtin_mul_overflow(job.device_width, 3, &size) || __builtin_add_overflow(size, 100, &size)) {
-            job.broken = true;
-            return -1;
-        }
-        job.expansion = static_cast<uint8_t*>(driver_malloc(static_cast<size_t>(size)));
-        if (!job.expansion) {
-            job.broken = true;
-            return -1;
-        }
-    }
-
-    // Replicate every source pixel n times across.
-    if (n == 1) {
-        std::memcpy(job.expansion, pixels, static_cast<size_t>(p) * bpp);
-    } else {
-        uint8_t* e = job.expansion;
-        for (int32_t i = 0; i < p; ++i, pixels += bpp) {
-            for (int32_t k = 0; k < n; ++k, e += bpp) std::memcpy(e, pixels, static_cast<size_t>(bpp));
-        }
-    }
-    const int32_t got = p * n;        // device pixels the reply covered
-    const int32_t t = job.device_width;  // device pixels of the line
-
-    // Colour planes; the padding right of the line (and a short reply's missing pixels)
-    // stays white.
-    std::memset(job.plane_r, 255, static_cast<size_t>(t) + 256);
-    std::memset(job.plane_g, 255, static_cast<size_t>(t) + 256);
-    std::memset(job.plane_b, 255, static_cast<size_t>(t) + 256);
-    uint8_t* pr = job.plane_r;
-    uint8_t* pg = job.plane_g;
-    uint8_t* pb = job.plane_b;
-    const uint8_t* e = job.expansion;
-    if (monochrome) {
-        for (int32_t x = 0; x < got; ++x) {
-            const bool fg = e[x] != 0;
-            pr[x] = fg ? fg_r : 255;
-            pg[x] = fg ? fg_g : 255;
-            pb[x] = fg ? fg_b : 255;
-        }
-    } else {
-        for (int32_t x = 0; x < got; ++x, e += 3) {
-            pr[x] = e[0];
-            pg[x] = e[1];
-            pb[x] = e[2];
-        }
-    }
-    if (job.transparent) {
-        const uint8_t kr = job.key[0], kg = job.key[1], kb = job.key[2];
-        for (int32_t x = 0; x < got; ++x)
-            if (pr[x] == kr && pg[x] == kg && pb[x] == kb) pr[x] = pg[x] = pb[x] = 255;
-    }
-
-    // n device rows, each with the next row of the matrix. The row is one word wider than
-    // the line needs; only its w bits are stored, so only they are halftoned.
+    // The row is one word wider than the line needs (always one white word at the right).
+    const int32_t t = job.device_width;
     const int32_t w = ((t + 31) / 32) * 32 + 32;
     job.row_width = w;
+
+    // Darkness by grey level through the tone table as it is now.
+    uint8_t dark[256];
+    for (int g = 0; g < 256; ++g) dark[g] = static_cast<uint8_t>(255 - g_tone.tone_table[g]);
+    const uint8_t paper = dark[255];
+
+    uint8_t* line = job.darkness;
+    const bool transparent = job.transparent != 0;
+    const uint8_t kr = job.key[0], kg = job.key[1], kb = job.key[2];
+    const auto is_key = [&](uint8_t r, uint8_t g, uint8_t b) { return transparent && r == kr && g == kg && b == kb; };
+    if (monochrome) {
+        // Background pixels are paper; the foreground is one colour for the whole line.
+        const uint8_t ink = is_key(fg_r, fg_g, fg_b) ? paper : dark[grey(fg_r, fg_g, fg_b)];
+        spread(line, p, n, [&](int32_t i) { return pixels[i] ? ink : paper; });
+    } else if (transparent) {
+        spread(line, p, n, [&](int32_t i) {
+            const uint8_t* q = pixels + 3 * i;
+            return is_key(q[0], q[1], q[2]) ? paper : dark[grey(q[0], q[1], q[2])];
+        });
+    } else {
+        spread(line, p, n, [&](int32_t i) {
+            const uint8_t* q = pixels + 3 * i;
+            return dark[grey(q[0], q[1], q[2])];
+        });
+    }
+    // Pixels right of the reply, the padding word included, are white paper.
+    for (int32_t x = p * n; x < w; ++x) *darkness_at(line, x) = paper;
+
+    // n device rows, each with the next row of the matrix, straight into the band buffer.
     for (int32_t k = 0; k < n; ++k) {
-        dither_row(job.row_counter, w);
-        std::memcpy(job.band + static_cast<size_t>(job.row_counter) * (w / 8), job.out_row, static_cast<size_t>(w / 8));
+        halftone_row(line, w, g_dither_masks.threshold[job.row_counter & 15],
+                     job.band + static_cast<size_t>(job.row_counter) * (w / 8));
         ++job.row_counter;
     }
     return 0;

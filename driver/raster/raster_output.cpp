@@ -209,11 +209,7 @@ void release(T*& p) {
 void release_buffers() {
     RasterJob& job = g_raster;
     release(job.band);
-    release(job.plane_r);
-    release(job.plane_g);
-    release(job.plane_b);
-    release(job.out_row);
-    release(job.expansion);
+    release(job.darkness);
     release(job.encoded);
     release(job.work);
 }
@@ -281,19 +277,17 @@ int32_t raster_begin(int32_t line_width, int32_t lines, uint8_t transparent, uin
         return -1;
     }
 
-    int32_t band_bytes, plane_bytes;
+    // The darkness line covers a whole row, its padding word included (Wd + 63 at most).
+    int32_t band_bytes, line_bytes;
     if (__builtin_add_overflow(job.device_width / 8, 100, &band_bytes) ||
         __builtin_mul_overflow(band_bytes, job.planned_rows, &band_bytes) ||
-        __builtin_add_overflow(job.device_width, 512, &plane_bytes)) {
+        __builtin_add_overflow(job.device_width, 512, &line_bytes)) {
         job.broken = true;
         return -1;
     }
     job.band = allocate(band_bytes);
-    job.plane_r = job.band ? allocate(plane_bytes) : nullptr;
-    job.plane_g = job.plane_r ? allocate(plane_bytes) : nullptr;
-    job.plane_b = job.plane_g ? allocate(plane_bytes) : nullptr;
-    job.out_row = job.plane_b ? allocate(plane_bytes) : nullptr;
-    if (!job.out_row) {
+    job.darkness = job.band ? allocate(line_bytes) : nullptr;
+    if (!job.darkness) {
         job.broken = true;
         return -1;
     }
