@@ -220,6 +220,28 @@ TEST_F(MmrTest, ShortBufferFailsWithTheStepCodeAndNeverOverruns) {
                 seen.count(MMR_FAIL_WHITE_BLACK_RUN));
 }
 
+// Rows are coded without capacity tests while the worst case of a row still fits, and
+// with them near the end of the buffer: a block whose rows switch from one to the other
+// at any point comes out bit for bit the same.
+TEST_F(MmrTest, RowsNearTheEndOfTheBufferCodeTheSame) {
+    OneBitImage img(160, 40);
+    std::srand(9);
+    for (int32_t y = 0; y < img.rows; ++y)
+        for (int32_t x = 0; x < img.width; ++x)
+            if (std::rand() % (2 + y % 5) == 0 || (y % 7 == 0 && x > 20 && x < 130)) img.set(x, y);
+    int32_t roomy = 0;
+    ASSERT_TRUE(mmr_block_capacity(img.width, img.rows, &roomy));
+    const MmrBlock reference = mmr_block(img, roomy * 2);
+    ASSERT_EQ(reference.result, 0);
+    const int32_t tight = static_cast<int32_t>(reference.bytes.size() + 3) / 4 * 4;
+    for (int32_t capacity = tight; capacity <= roomy; capacity += 4) {
+        SCOPED_TRACE(capacity);
+        const MmrBlock block = mmr_block(img, capacity);
+        ASSERT_EQ(block.result, 0);
+        ASSERT_EQ(block.bytes, reference.bytes);
+    }
+}
+
 TEST_F(MmrTest, CapacityIsCheckedIn32Bits) {
     int32_t bytes = 0;
     EXPECT_TRUE(mmr_block_capacity(32, 1, &bytes));

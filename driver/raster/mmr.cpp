@@ -1,6 +1,6 @@
 #include "mmr.h"
 
-#include <bit>
+#include <emmintrin.h>
 
 MmrWriter g_mmr = {nullptr, nullptr, 0, 0, 0, 0};
 
@@ -8,7 +8,7 @@ namespace {
 
 // Appends one left-justified code. The coder works on a local copy of the writer so that
 // the compiler keeps it in registers through a whole row.
-inline bool put(MmrWriter& w, MmrCode c) {
+inline bool put_checked(MmrWriter& w, MmrCode c) {
     int32_t p = w.bit_pos;
     if (p + c.length < 32) {
         w.partial |= c.code >> p;
@@ -25,15 +25,45 @@ inline bool put(MmrWriter& w, MmrCode c) {
     return true;
 }
 
+// The bit writer of rows that are known to fit (see mmr_encode_rows): no capacity test and
+// no branch. The partial word is stored at every code, so that when it fills up it is
+// already in place; the position then moves on and the bits that did not fit start the
+// next word.
+struct FastWriter {
+    uint32_t* out;
+    uint32_t partial;
+    int32_t bit_pos;
+
+    bool put(MmrCode c) {
+        partial |= c.code >> bit_pos;
+        *out = partial;
+        const int32_t next = bit_pos + c.length;
+        const int32_t full = next >> 5;  // codes are shorter than 32 bits: next < 64
+        // When full, bit_pos >= 32 - length > 0, so the shift count is 1..31.
+        const uint32_t rest = c.code << ((32 - bit_pos) & 31);
+        out += full;
+        partial = full ? rest : partial;
+        bit_pos = next & 31;
+        return true;
+    }
+};
+
+// The writer with a capacity check, for rows that might not fit: every write can fail.
+struct CheckedWriter {
+    MmrWriter& w;
+    bool put(MmrCode c) { return put_checked(w, c); }
+};
+
 // Make-up codes while 64 or more pixels remain (2560 at most each), then the terminating code.
-inline bool put_run(MmrWriter& w, const MmrCode* table, int32_t length) {
+template <typename Writer>
+inline bool put_run(Writer& w, const MmrCode* table, int32_t length) {
     while (length >= 64) [[unlikely]] {
         int32_t k = length / 64;
         if (k > MMR_LONGEST_MAKEUP / 64) k = MMR_LONGEST_MAKEUP / 64;
-        if (!put(w, table[MMR_TERMINATING_CODES - 1 + k])) return false;
+        if (!w.put(table[MMR_TERMINATING_CODES - 1 + k])) return false;
         length -= k * 64;
     }
-    return put(w, table[length]);
+    return w.put(table[length]);
 }
 
 // Vertical codes by a1 - b1 + 3: VL3, VL2, VL1, V0, VR1, VR2, VR3.
@@ -42,97 +72,128 @@ constexpr MmrCode k_vertical_by_offset[7] = {
     MMR_VERTICAL_CODES[1], MMR_VERTICAL_CODES[2], MMR_VERTICAL_CODES[3],
 };
 
-// Run tables by colour: 0 white, 1 black.
-constexpr const MmrCode* k_run_tables[2] = {MMR_WHITE_CODES, MMR_BLACK_CODES};
+// A run list's pairs are read through a pointer to a pair: start(r) and end(r) of that
+// black run (pixels start .. end - 1), r + 2 the next pair.
+inline int32_t start(const int32_t* r) { return r[0]; }
+inline int32_t end(const int32_t* r) { return r[1]; }
 
-// Codes one row, given as changing elements: the run list's pairs read as one ascending
-// list, where even entries are white-to-black changes (run starts) and odd entries
-// black-to-white changes (run ends). a and b point at the first pair of the coding and
-// the reference list.
+// Codes one row against the reference line, both as run lists (p and q point at their
+// first pair). a0 is the coding position; the phase (the colour at a0) is where the code
+// runs: the white-phase loop or the black-phase loop, so no colour has to be tested.
 //
-// The one trick: b1 is the first change right of a0 whose colour is opposite to a0's,
-// that is the first entry right of a0 with the parity of the phase (even in the white
-// phase, odd in the black). So the search finds the first entry right of a0 of either
-// parity (jb, which only moves forward as a0 does) and steps one further when the parity
-// is wrong. The entry after b1 is b2; the extra w behind the sentinel makes that read
-// safe when b1 is the sentinel's end.
-int32_t code_row(MmrWriter& w, const int32_t* a, const int32_t* b, int32_t width) {
+// On the reference line, q is the first run whose end lies right of a0; it only moves
+// forward. The changes right of a0 are then, in order: q's start if it lies right of a0
+// (else a0 is inside q), q's end, the next run's start. So b1 and b2 are, in the white
+// phase (b1 a run start), the start and end of q, or of the run after q when a0 is inside
+// q; in the black phase (b1 a run end), q's end and the next run's start. On the coding
+// line, p is the run at or after a0: a1 and a2 are p's start and end in the white phase,
+// p's end and the next run's start in the black phase. The sentinel (w, w) and the extra
+// pair of w behind it stand for "no change": every read stays inside the list.
+template <typename Writer>
+int32_t code_row(Writer& w, const int32_t* p, const int32_t* q, int32_t width) {
     int32_t a0 = -1;  // the imaginary white pixel before the row: a change at 0 lies right of it
-    int32_t ia = 0;   // a[ia] is a1
-    int32_t jb = 0;   // first reference entry right of a0
-    int32_t black = 0;
     for (;;) {
-        const int32_t a1 = a[ia];
-        while (b[jb] <= a0) ++jb;
-        const int32_t ib = jb + ((jb ^ black) & 1);
-        const int32_t b1 = b[ib];
-        const int32_t b2 = b[ib + 1];
-        const int32_t fail = -100 - 5 * black;
-        if (b2 < a1) {
-            if (!put(w, MMR_PASS_CODE)) return fail;
-            a0 = b2;
-            jb = ib + 2;
-            continue;
-        }
-        const int32_t d = a1 - b1;
-        if (d >= -3 && d <= 3) {
-            if (!put(w, k_vertical_by_offset[d + 3])) return fail - 1;
-            a0 = a1;
-            ++ia;
-            black ^= 1;
-        } else {
-            const int32_t a2 = a[ia + 1];
-            const int32_t from = a0 < 0 ? 0 : a0;
-            if (!put(w, MMR_HORIZONTAL_CODE)) return fail - 2;
-            if (!put_run(w, k_run_tables[black], a1 - from)) return fail - 3;
-            if (!put_run(w, k_run_tables[black ^ 1], a2 - a1)) return fail - 4;
+        // White phase.
+        for (;;) {
+            while (end(q) <= a0) q += 2;
+            const int32_t* r = q + 2 * (start(q) <= a0);
+            const int32_t a1 = start(p);
+            if (end(r) < a1) {  // pass: b2 left of a1
+                if (!w.put(MMR_PASS_CODE)) return MMR_FAIL_WHITE_PASS;
+                a0 = end(r);
+                q = r + 2;
+                continue;
+            }
+            const int32_t d = a1 - start(r);
+            if (d >= -3 && d <= 3) {
+                if (!w.put(k_vertical_by_offset[d + 3])) return MMR_FAIL_WHITE_VERTICAL;
+                a0 = a1;
+                if (a0 >= width) return 0;
+                break;  // now on the black run p
+            }
+            const int32_t a2 = end(p);
+            if (!w.put(MMR_HORIZONTAL_CODE)) return MMR_FAIL_WHITE_HORIZONTAL;
+            if (!put_run(w, MMR_WHITE_CODES, a1 - (a0 < 0 ? 0 : a0))) return MMR_FAIL_WHITE_WHITE_RUN;
+            if (!put_run(w, MMR_BLACK_CODES, a2 - a1)) return MMR_FAIL_WHITE_BLACK_RUN;
             a0 = a2;
-            ia += 2;
+            p += 2;
+            if (a0 >= width) return 0;
         }
-        if (a0 >= width) return 0;
+        // Black phase: a0 is inside run p.
+        for (;;) {
+            while (end(q) <= a0) q += 2;
+            const int32_t a1 = end(p);
+            const int32_t b2 = start(q + 2);
+            if (b2 < a1) {
+                if (!w.put(MMR_PASS_CODE)) return MMR_FAIL_BLACK_PASS;
+                a0 = b2;
+                q += 2;
+                continue;
+            }
+            const int32_t d = a1 - end(q);
+            if (d >= -3 && d <= 3) {
+                if (!w.put(k_vertical_by_offset[d + 3])) return MMR_FAIL_BLACK_VERTICAL;
+                a0 = a1;
+                p += 2;
+                if (a0 >= width) return 0;
+                break;  // now white, before run p
+            }
+            const int32_t a2 = start(p + 2);
+            if (!w.put(MMR_HORIZONTAL_CODE)) return MMR_FAIL_BLACK_HORIZONTAL;
+            if (!put_run(w, MMR_BLACK_CODES, a1 - a0)) return MMR_FAIL_BLACK_BLACK_RUN;
+            if (!put_run(w, MMR_WHITE_CODES, a2 - a1)) return MMR_FAIL_BLACK_WHITE_RUN;
+            a0 = a2;
+            p += 2;
+            if (a0 >= width) return 0;
+        }
     }
 }
 
-// Appends the pairs of one row's black runs at `out` and returns the position after them.
-// Word by word from the most significant bit: a white word costs one comparison, the
-// start of a run is found with a leading-zero count and its end with a leading-one count,
-// and a run that reaches the end of a word continues through all-black words 32 at a time.
-int32_t* scan_runs(const uint32_t* row, int32_t words, int32_t* out) {
-    int32_t i = 0;     // word index
-    int32_t used = 0;  // bits of word i already scanned
-    uint32_t v = words > 0 ? row[0] : 0;  // the unscanned bits of word i, left-justified
-    for (;;) {
-        while (v == 0) {
-            if (++i >= words) return out;
-            v = row[i];
-            used = 0;
-        }
-        const int32_t zeros = std::countl_zero(v);  // v != 0, so below 32
-        v <<= zeros;
-        used += zeros;
-        out[0] = i * 32 + used;
-        int32_t ones = std::countl_one(v);  // at least 1: the top bit is the run's first pixel
-        used += ones;
-        if (used < 32) {
-            v <<= ones;
-            out[1] = i * 32 + used;
-            out += 2;
-            continue;
-        }
-        // The run reaches the end of word i.
-        while (++i < words && row[i] == 0xFFFFFFFFu) {
-        }
-        if (i >= words) {
-            out[1] = words * 32;
-            return out + 2;
-        }
-        v = row[i];
-        ones = std::countl_one(v);  // below 32: the word is not all black
-        v <<= ones;
-        used = ones;
-        out[1] = i * 32 + used;
-        out += 2;
+// Change positions within a byte of transitions (bit 7 = the byte's first pixel), in
+// order, padded with zeros to 8 entries, and their count.
+struct ByteChanges {
+    alignas(16) int32_t offset[256][8];
+    uint8_t count[256];
+};
+
+constexpr ByteChanges make_byte_changes() {
+    ByteChanges t{};
+    for (int v = 0; v < 256; ++v) {
+        int n = 0;
+        for (int k = 0; k < 8; ++k)
+            if ((v >> (7 - k)) & 1) t.offset[v][n++] = k;
+        t.count[v] = static_cast<uint8_t>(n);
     }
+    return t;
+}
+
+constexpr ByteChanges k_byte_changes = make_byte_changes();
+
+// Appends the changing elements of one row at `out` and returns the position after them.
+// A pixel is a change when it differs from the pixel before it (the one before the row
+// is white), so XOR-ing a word with itself shifted by one pixel marks all changes of its
+// 32 pixels at once. An all-white or all-black stretch gives zero words, skipped with one
+// test each; any other word is read a byte at a time: the table gives the byte's change
+// positions, all eight slots are stored whatever the count (the list has room behind its
+// end), and the position moves on by the count. Changes alternate between run starts and
+// run ends, so the list is exactly the run list's pairs.
+int32_t* scan_changes(const uint32_t* row, int32_t words, int32_t* out) {
+    uint32_t before = 0;  // the last pixel of the previous word, at bit 31
+    for (int32_t i = 0; i < words; ++i) {
+        const uint32_t v = row[i];
+        const uint32_t changes = v ^ ((v >> 1) | before);
+        before = v << 31;
+        if (changes == 0) continue;
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t byte = (changes >> (24 - 8 * k)) & 0xFF;
+            const __m128i base = _mm_set1_epi32(i * 32 + 8 * k);
+            const __m128i* at = reinterpret_cast<const __m128i*>(k_byte_changes.offset[byte]);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi32(base, _mm_load_si128(at)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_add_epi32(base, _mm_load_si128(at + 1)));
+            out += k_byte_changes.count[byte];
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -153,11 +214,11 @@ void mmr_begin_block(void* buffer, int32_t capacity, int32_t width) {
 
 void mmr_white_line(int32_t* list) {
     list[0] = 1;
-    list[1] = list[2] = list[3] = g_mmr.width;
+    list[1] = list[2] = list[3] = list[4] = g_mmr.width;
 }
 
 int32_t mmr_put_bits(uint32_t code, int32_t length) {
-    return put(g_mmr, MmrCode{code, length}) ? 0 : MMR_FAIL_FULL;
+    return put_checked(g_mmr, MmrCode{code, length}) ? 0 : MMR_FAIL_FULL;
 }
 
 int32_t mmr_flush_bits() {
@@ -178,26 +239,50 @@ int32_t mmr_end_block() {
 
 int32_t mmr_row_to_runs(const uint32_t* row, int32_t* list) {
     const int32_t width = g_mmr.width;
-    int32_t* out = scan_runs(row, width / 32, list + 1);
-    out[0] = out[1] = out[2] = width;  // the sentinel pair and the extra w
+    int32_t* out = scan_changes(row, width / 32, list + 1);
+    // A run that reaches the row's end ends at w.
+    if ((out - (list + 1)) & 1) *out++ = width;
+    // The sentinel pair and two more w, so that the coder may look ahead.
+    out[0] = out[1] = out[2] = out[3] = width;
     const int32_t count = static_cast<int32_t>((out - (list + 1)) / 2) + 1;
     list[0] = count;
     return count;
 }
 
 int32_t mmr_put_run(const MmrCode* table, int32_t length) {
-    return put_run(g_mmr, table, length) ? 0 : MMR_FAIL_FULL;
+    CheckedWriter w{g_mmr};
+    return put_run(w, table, length) ? 0 : MMR_FAIL_FULL;
 }
+
+namespace {
+
+// The pairs of a run list, behind its count.
+const int32_t* runs(const int32_t* list) { return list + 1; }
+
+}  // namespace
 
 int32_t mmr_encode_rows(const uint8_t* first_row, int32_t rows, int32_t pitch, int32_t* coding,
                         int32_t* reference) {
     MmrWriter w = g_mmr;
+    // Words one row can complete at most (7 w + 22 bits, see mmr_block_capacity), plus
+    // the partial word: a row is coded without capacity tests when that many remain.
+    const int64_t row_words = (7 * static_cast<int64_t>(w.width) + 22 + 31) / 32 + 1;
     int32_t result = 0;
     const uint8_t* row = first_row;
     for (int32_t r = 0; r < rows; ++r, row += pitch) {
         mmr_row_to_runs(reinterpret_cast<const uint32_t*>(row), coding);
-        result = code_row(w, coding + 1, reference + 1, w.width);
-        if (result != 0) break;
+        if (w.end - w.out >= row_words) {
+            FastWriter f{w.out, w.partial, w.bit_pos};
+            code_row(f, runs(coding), runs(reference), w.width);
+            w.byte_count += static_cast<int32_t>(f.out - w.out) * 4;
+            w.out = f.out;
+            w.partial = f.partial;
+            w.bit_pos = f.bit_pos;
+        } else {
+            CheckedWriter c{w};
+            result = code_row(c, runs(coding), runs(reference), w.width);
+            if (result != 0) break;
+        }
         int32_t* t = coding;
         coding = reference;
         reference = t;

@@ -39,8 +39,9 @@ inline constexpr int32_t MMR_FAIL_BLACK_WHITE_RUN = -109;
 inline constexpr int32_t MMR_FAIL_FULL = -1;
 
 // A run list holds a count and then the pairs (start, end) of the black runs, ending with
-// the sentinel pair (w, w); one more w follows the sentinel. Its size in 32-bit entries
-// for a row of w bits (at most w / 2 runs):
+// the sentinel pair (w, w); two more w follow the sentinel. Its size in 32-bit entries
+// for a row of w bits (at most w / 2 runs), which also leaves room for the run scan's
+// whole-byte stores:
 inline constexpr int32_t mmr_run_list_entries(int32_t w) { return w + 5; }
 
 // The most bytes a block of `rows` rows of `width` bits can take, EOFB and the last word
