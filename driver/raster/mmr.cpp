@@ -91,6 +91,10 @@ inline int32_t end(const int32_t* r) { return r[1]; }
 // pair of w behind it stand for "no change": every read stays inside the list.
 template <typename Writer>
 int32_t code_row(Writer& w, const int32_t* p, const int32_t* q, int32_t width) {
+    // A copy on the stack: the 32-bit position-independent code then reads the most used
+    // table relative to the stack pointer instead of through the global offset table.
+    MmrCode vertical[7];
+    for (int k = 0; k < 7; ++k) vertical[k] = k_vertical_by_offset[k];
     int32_t a0 = -1;  // the imaginary white pixel before the row: a change at 0 lies right of it
     for (;;) {
         // White phase.
@@ -106,7 +110,7 @@ int32_t code_row(Writer& w, const int32_t* p, const int32_t* q, int32_t width) {
             }
             const int32_t d = a1 - start(r);
             if (d >= -3 && d <= 3) {
-                if (!w.put(k_vertical_by_offset[d + 3])) return MMR_FAIL_WHITE_VERTICAL;
+                if (!w.put(vertical[d + 3])) return MMR_FAIL_WHITE_VERTICAL;
                 a0 = a1;
                 if (a0 >= width) return 0;
                 break;  // now on the black run p
@@ -132,7 +136,7 @@ int32_t code_row(Writer& w, const int32_t* p, const int32_t* q, int32_t width) {
             }
             const int32_t d = a1 - end(q);
             if (d >= -3 && d <= 3) {
-                if (!w.put(k_vertical_by_offset[d + 3])) return MMR_FAIL_BLACK_VERTICAL;
+                if (!w.put(vertical[d + 3])) return MMR_FAIL_BLACK_VERTICAL;
                 a0 = a1;
                 p += 2;
                 if (a0 >= width) return 0;
