@@ -65,17 +65,76 @@ inline uint32_t grey(uint32_t r, uint32_t g, uint32_t b) { return ((30 * r + 59 
 // in the same reversed order, with the XOR 8 of the matrix column folded in.
 inline uint8_t* darkness_at(uint8_t* line, int32_t x) { return line + (x ^ 31); }
 
-// Writes the darkness of source pixels 0..p-1 (from level(i)) n times each.
+// Writes the darkness of source pixels i..p-1 (from level(i)) n times each.
 template <typename Level>
-void spread(uint8_t* line, int32_t p, int32_t n, Level level) {
+void spread(uint8_t* line, int32_t i, int32_t p, int32_t n, Level level) {
     if (n == 1) {
-        for (int32_t i = 0; i < p; ++i) *darkness_at(line, i) = level(i);
+        for (; i < p; ++i) *darkness_at(line, i) = level(i);
         return;
     }
-    for (int32_t i = 0, x = 0; i < p; ++i) {
+    for (int32_t x = i * n; i < p; ++i) {
         const uint8_t v = level(i);
         for (int32_t k = 0; k < n; ++k, ++x) *darkness_at(line, x) = v;
     }
+}
+
+// The weighted sums 30 R + 59 G + 11 B of four pixels, one per 32-bit lane. Each lane is
+// loaded as the pixel's three bytes and the next byte, which the masks drop. When
+// kTransparent, a pixel equal to `key` (R | G << 8 | B << 16) becomes white first.
+template <bool kTransparent>
+inline __m128i weighted_sums(const uint8_t* q, __m128i key) {
+    auto lane = [](const uint8_t* at) {
+        int32_t v;
+        std::memcpy(&v, at, 4);
+        return _mm_cvtsi32_si128(v);
+    };
+    __m128i t = _mm_unpacklo_epi64(_mm_unpacklo_epi32(lane(q), lane(q + 3)), _mm_unpacklo_epi32(lane(q + 6), lane(q + 9)));
+    if (kTransparent) t = _mm_or_si128(t, _mm_cmpeq_epi32(_mm_and_si128(t, _mm_set1_epi32(0x00FFFFFF)), key));
+    const __m128i rb = _mm_and_si128(t, _mm_set1_epi32(0x00FF00FF));                   // R, B as 16-bit halves
+    const __m128i g = _mm_and_si128(_mm_srli_epi32(t, 8), _mm_set1_epi32(0x000000FF));  // G, 0
+    return _mm_add_epi32(_mm_madd_epi16(rb, _mm_set1_epi32(30 | 11 << 16)), _mm_madd_epi16(g, _mm_set1_epi32(59)));
+}
+
+// Darkness of colour pixels from 0, eight at a time: the grey levels in 16-bit lanes (the
+// division by 100 as a high multiplication by 5243 and a shift by 3), then one tone-table
+// lookup each, handed to store(i, darkness). Stops while at least one pixel is left, so
+// that no load reaches past the line; returns the number done.
+template <bool kTransparent, typename Store>
+int32_t colour_darkness_by_eight(const uint8_t* pixels, int32_t p, const uint8_t* dark, __m128i key, Store store) {
+    int32_t i = 0;
+    for (; i + 9 <= p; i += 8) {
+        const uint8_t* q = pixels + 3 * i;
+        const __m128i sums = _mm_packs_epi32(weighted_sums<kTransparent>(q, key), weighted_sums<kTransparent>(q + 12, key));
+        const __m128i g = _mm_srli_epi16(_mm_mulhi_epu16(sums, _mm_set1_epi16(5243)), 3);
+        store(i + 0, dark[_mm_extract_epi16(g, 0)]);
+        store(i + 1, dark[_mm_extract_epi16(g, 1)]);
+        store(i + 2, dark[_mm_extract_epi16(g, 2)]);
+        store(i + 3, dark[_mm_extract_epi16(g, 3)]);
+        store(i + 4, dark[_mm_extract_epi16(g, 4)]);
+        store(i + 5, dark[_mm_extract_epi16(g, 5)]);
+        store(i + 6, dark[_mm_extract_epi16(g, 6)]);
+        store(i + 7, dark[_mm_extract_epi16(g, 7)]);
+    }
+    return i;
+}
+
+// The darkness of a colour line, each pixel n times: eight pixels at a time, the rest one
+// by one.
+template <bool kTransparent>
+void colour_darkness(uint8_t* line, const uint8_t* pixels, int32_t p, int32_t n, const uint8_t* dark,
+                     const uint8_t key[3]) {
+    const __m128i k = _mm_set1_epi32(key[0] | key[1] << 8 | key[2] << 16);
+    const int32_t done =
+        n == 1 ? colour_darkness_by_eight<kTransparent>(pixels, p, dark, k,
+                                                        [&](int32_t i, uint8_t v) { *darkness_at(line, i) = v; })
+               : colour_darkness_by_eight<kTransparent>(pixels, p, dark, k, [&](int32_t i, uint8_t v) {
+                     for (int32_t x = i * n, e = x + n; x < e; ++x) *darkness_at(line, x) = v;
+                 });
+    spread(line, done, p, n, [&](int32_t j) {
+        const uint8_t* q = pixels + 3 * j;
+        const bool paper = kTransparent && q[0] == key[0] && q[1] == key[1] && q[2] == key[2];
+        return dark[paper ? 255 : grey(q[0], q[1], q[2])];
+    });
 }
 
 // One device row of w bits (a multiple of 32) from the darkness line, with the thresholds
@@ -116,22 +175,15 @@ int32_t raster_add_row(int32_t p, const uint8_t* pixels, bool monochrome, uint8_
 
     uint8_t* line = job.darkness;
     const bool transparent = job.transparent != 0;
-    const uint8_t kr = job.key[0], kg = job.key[1], kb = job.key[2];
-    const auto is_key = [&](uint8_t r, uint8_t g, uint8_t b) { return transparent && r == kr && g == kg && b == kb; };
     if (monochrome) {
         // Background pixels are paper; the foreground is one colour for the whole line.
-        const uint8_t ink = is_key(fg_r, fg_g, fg_b) ? paper : dark[grey(fg_r, fg_g, fg_b)];
-        spread(line, p, n, [&](int32_t i) { return pixels[i] ? ink : paper; });
+        const bool fg_key = transparent && fg_r == job.key[0] && fg_g == job.key[1] && fg_b == job.key[2];
+        const uint8_t ink = fg_key ? paper : dark[grey(fg_r, fg_g, fg_b)];
+        spread(line, 0, p, n, [&](int32_t i) { return pixels[i] ? ink : paper; });
     } else if (transparent) {
-        spread(line, p, n, [&](int32_t i) {
-            const uint8_t* q = pixels + 3 * i;
-            return is_key(q[0], q[1], q[2]) ? paper : dark[grey(q[0], q[1], q[2])];
-        });
+        colour_darkness<true>(line, pixels, p, n, dark, job.key);
     } else {
-        spread(line, p, n, [&](int32_t i) {
-            const uint8_t* q = pixels + 3 * i;
-            return dark[grey(q[0], q[1], q[2])];
-        });
+        colour_darkness<false>(line, pixels, p, n, dark, job.key);
     }
     // Pixels right of the reply, the padding word included, are white paper.
     for (int32_t x = p * n; x < w; ++x) *darkness_at(line, x) = paper;
