@@ -153,6 +153,8 @@ TEST_F(MmrTest, RunListsOfOneRow) {
         {128, {{5, 128}}},
         {128, {{32, 64}, {96, 97}}},
         {160, {{0, 32}, {33, 100}, {127, 159}}},
+        {640, {{300, 500}, {610, 611}}},       // long white and black stretches, several words each
+        {640, {{0, 288}, {289, 640}}},
     };
     for (const Case& c : cases) {
         OneBitImage img(c.width, 1);

@@ -176,18 +176,28 @@ constexpr ByteChanges k_byte_changes = make_byte_changes();
 // Appends the changing elements of one row at `out` and returns the position after them.
 // A pixel is a change when it differs from the pixel before it (the one before the row
 // is white), so XOR-ing a word with itself shifted by one pixel marks all changes of its
-// 32 pixels at once. An all-white or all-black stretch gives zero words, skipped with one
-// test each; any other word is read a byte at a time: the table gives the byte's change
-// positions, all eight slots are stored whatever the count (the list has room behind its
-// end), and the position moves on by the count. Changes alternate between run starts and
-// run ends, so the list is exactly the run list's pairs.
+// 32 pixels at once. A word without changes (all white after white, or all black after
+// black) is followed by a check of the next four words at once, so that the long white
+// stretches of a drawing cost little. Any other word is read a byte at a time: the table
+// gives the byte's change positions, all eight slots are stored whatever the count (the
+// list has room behind its end), and the position moves on by the count. Changes
+// alternate between run starts and run ends, so the list is exactly the run list's pairs.
 int32_t* scan_changes(const uint32_t* row, int32_t words, int32_t* out) {
     uint32_t before = 0;  // the last pixel of the previous word, at bit 31
     for (int32_t i = 0; i < words; ++i) {
         const uint32_t v = row[i];
         const uint32_t changes = v ^ ((v >> 1) | before);
+        if (changes == 0) {
+            // v is 0 or all ones, the colour of the stretch; skip whole blocks of it.
+            const __m128i fill = _mm_set1_epi32(static_cast<int32_t>(v));
+            while (i + 4 < words) {
+                const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i + 1));
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(next, fill)) != 0xFFFF) break;
+                i += 4;
+            }
+            continue;
+        }
         before = v << 31;
-        if (changes == 0) continue;
         for (int k = 0; k < 4; ++k) {
             const uint32_t byte = (changes >> (24 - 8 * k)) & 0xFF;
             const __m128i base = _mm_set1_epi32(i * 32 + 8 * k);
