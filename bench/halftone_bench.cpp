@@ -43,6 +43,6 @@ void BM_Halftone(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Halftone)->ArgsProduct({{0, 1}, {1, 2}})->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Halftone)->ArgsProduct({{0, 1}, {1, 2}})->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(5);
 
 }  // namespace bench

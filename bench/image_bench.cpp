@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -46,8 +47,17 @@ long status_kib(const char* key) {
     return -1;
 }
 
+// CPU time of this process: on a machine shared with other work it shows what the wall
+// clock alone cannot, how much of the time was ours.
+double cpu_now() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
 struct ImageRun {
     double seconds;
+    double cpu_seconds;
     double device_pixels;
     double peak_above_start_bytes;
     double band_buffer_bytes;
@@ -73,16 +83,18 @@ ImageRun run_image() {
     std::ofstream("/proc/self/clear_refs") << "5";  // peak RSS counts from here
     long start_kib = status_kib("VmRSS:");
     auto t0 = std::chrono::steady_clock::now();
+    const double cpu0 = cpu_now();
     plot(p.data());
     std::vector<uint8_t> next(64, 0);
     wr_i16(next.data(), 0, 2);  // end of plot: the dispatcher produces the image first
     plot(next.data());
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double cpu_seconds = cpu_now() - cpu0;
     long peak_kib = status_kib("VmHWM:");
     const double dots_x = 28800, dots_y = 21600;
     // The one-bit band buffer holds every row: (line dots / 8 + 100) bytes per row.
     double band = (dots_y / 8 + 100) * dots_x;
-    return {seconds, dots_x * dots_y, (peak_kib - start_kib) * 1024.0, band, static_cast<double>(g_counters.bytes_written)};
+    return {seconds, cpu_seconds, dots_x * dots_y, (peak_kib - start_kib) * 1024.0, band, static_cast<double>(g_counters.bytes_written)};
 }
 
 void BM_ImageE600(benchmark::State& state) {
@@ -112,6 +124,7 @@ void BM_ImageE600(benchmark::State& state) {
         state.SetIterationTime(r.seconds);
     }
     state.counters["seconds"] = r.seconds;
+    state.counters["cpu_seconds"] = r.cpu_seconds;
     state.counters["device_pixels_per_s"] = r.device_pixels / r.seconds;
     state.counters["peak_above_start_bytes"] = r.peak_above_start_bytes;
     state.counters["band_buffer_bytes"] = r.band_buffer_bytes;
@@ -120,6 +133,6 @@ void BM_ImageE600(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_ImageE600)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ImageE600)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace bench

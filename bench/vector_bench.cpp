@@ -45,6 +45,6 @@ void BM_Draws(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Draws)->DenseRange(0, 1)->MinTime(1.0);
+BENCHMARK(BM_Draws)->DenseRange(0, 1)->MinTime(0.5)->Repetitions(5);
 
 }  // namespace bench
