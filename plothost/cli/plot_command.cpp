@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
+
+#include <unistd.h>
 
 #include "commands.h"
 #include "drawing/drawing.h"
@@ -62,6 +65,18 @@ sim::Picture picture_for(const drawing::Drawing& d, const drawing::Op& op) {
     return pic;
 }
 
+// A progress line on the terminal while the driver pulls an image's lines; it erases
+// itself when the image is done.
+std::function<void(double)> progress_line(size_t image, int line) {
+    return [image, line, shown = -1](double fraction) mutable {
+        int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100);
+        if (percent == shown) return;
+        shown = percent;
+        if (percent >= 100) std::fprintf(stderr, "\r%40s\r", "");
+        else std::fprintf(stderr, "\rimage %zu (line %d): %3d%%", image, line, percent);
+    };
+}
+
 // Sends the drawing's requests in order. Image sources stay alive until the plot ends:
 // the driver pulls an image's lines when the next request arrives.
 void send_drawing(sim::Host& host, const drawing::Drawing& d, double res, Counts& n,
@@ -92,6 +107,7 @@ void send_drawing(sim::Host& host, const drawing::Drawing& d, double res, Counts
             }
             case drawing::Op::IMAGE: {
                 sources.push_back(std::make_unique<sim::ImageSource>(picture_for(d, op)));
+                if (isatty(2)) sources.back()->progress = progress_line(n.images + 1, op.line);
                 sim::HostPoint a = point(d, op, 0, res), b = point(d, op, 2, res);
                 sim::ImageSpec spec;
                 spec.x0 = std::min(a.x, b.x);
