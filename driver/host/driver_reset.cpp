@@ -4,6 +4,7 @@
 #include "config/config_record.h"
 #include "hpgl/plot_area.h"
 #include "raster/tone_curve.h"
+#include "ui/dialogs_reset.h"
 #include "console.h"
 #include "host_services.h"
 #include "message_table.h"
@@ -20,4 +21,5 @@ void driver_reset() {
     config_record_reset();
     plot_area_reset();
     tone_reset();
+    dialogs_reset();
 }
