@@ -53,8 +53,37 @@ inline constexpr uint16_t OF_RES_300 = 0x0400;
 inline constexpr uint16_t OF_RES_200 = 0x0800;
 inline constexpr uint16_t OF_ROTATED = 0x1000;
 
+// The ranges the dialogs accept.
+inline constexpr int32_t COPIES_MIN = 1;
+inline constexpr int32_t COPIES_MAX = 99;
+inline constexpr int16_t MARGIN_MAX_MM = 10;
+inline constexpr int32_t RED_PEN_MAX = 255;
+
 // The one process-global record.
 extern ConfigRecord g_config;
+
+// Fills the record with the defaults for the current model: copies 1, paper row 1 with
+// its default length, every option row 0, red pen 1, reserved 2, margin 0, the factory
+// tone points (the tone table is recomputed from them), halftone fill, and 600 dpi on a
+// model that offers it, else 400 dpi. model_index and the pad byte keep their values.
+void config_record_defaults();
+// Asks the host for the stored record: 0 when it filled the record, -1 when there is
+// none. Whatever the host left in the record is then mended (config_record_mend).
+int32_t config_record_load();
+// Hands the record to the host: 0 when saved, -1 when the host refused it.
+int32_t config_record_save();
+// Makes the record's tone points the tone curve's control values and recomputes the table.
+void config_apply_tone_points();
+// A stored record comes from outside the driver. The values that would otherwise go into
+// the job as they are, and corrupt it, are brought into the ranges the dialog accepts:
+//   copies outside 1..99          -> 1
+//   custom_length_mm below 1      -> 1, above the largest custom length (15000) -> 15000
+//   margin_mm below 0             -> 0, above 10 -> 10
+// Table rows (paper_index, media_index, finisher_program, finisher_margin, output_bin,
+// model_index) are left as stored: every table accessor reads its first row instead of
+// an index outside the table, and the plot-area request resets a paper_index above the
+// paper list to 1.
+void config_record_mend();
 
 void config_record_reset();  // zero, as at library load
 

@@ -2,6 +2,8 @@
 
 #include "alloc.h"
 #include "config/config_record.h"
+#include "config/model_table.h"
+#include "config/paper_table.h"
 #include "hpgl/plot_area.h"
 #include "raster/tone_curve.h"
 #include "ui/dialogs_reset.h"
@@ -19,6 +21,8 @@ void driver_reset() {
     host_services_reset();
     driver_alloc_reset();
     config_record_reset();
+    model_table_reset();
+    paper_table_reset();
     plot_area_reset();
     tone_reset();
     dialogs_reset();

@@ -12,6 +12,7 @@ struct PlotState {
     uint8_t drawn;               // something was drawn: end of plot writes the trailer
     int32_t summary_copies;      // copy count the settings summary shows
     int32_t image_pending_mark;  // IMAGE_PENDING while a raster image waits to be produced
+    int32_t host_window = 0;     // the host's window (requests 11 and 29): owner of the image fetch message box
 };
 extern PlotState g_plot;
 
