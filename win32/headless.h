@@ -1,6 +1,7 @@
 // Control of the headless Win32 layer from tests and the host simulator: the scripted user
 // of the dialogs and message boxes, and a record of what the driver showed.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,8 @@ struct DialogSnapshot {
 //   poke point K DX DY        press and release DX, DY pixels away from point K
 //   escape | enter | close    the Escape key, the Enter key, the close box
 //   snapshot TAG              record the dialog's controls (headless_snapshots)
+//   enable ID                 enable a control the dialog disabled: stands in for a model
+//                             that offers what the one built-in model does not
 //   end N                     end the dialog with N without its procedure
 // and to the next message box:
 //   answer IDOK|IDCANCEL|IDYES|IDNO
@@ -74,6 +77,10 @@ const std::vector<ShownMessageBox>& headless_message_boxes();
 const std::vector<ShownDialog>& headless_dialogs();
 const std::vector<DialogSnapshot>& headless_snapshots();
 const DialogSnapshot* headless_snapshot(const std::string& tag);
+// Called at every "snapshot" action with its tag, while the dialog is open: a test can look
+// at the driver's own state at that moment.
+void headless_set_inspector(std::function<void(const std::string& tag)> inspector);
+
 // Script actions that could not be done, unanswered questions, misuse of the API.
 const std::vector<std::string>& headless_errors();
 

@@ -72,6 +72,7 @@ struct State {
     std::vector<ShownMessageBox> boxes;
     std::vector<ShownDialog> dialogs;
     std::vector<DialogSnapshot> snapshots;
+    std::function<void(const std::string&)> inspector;
     std::vector<std::string> errors;
     std::set<const Window*> live;
     std::vector<Window*> running;  // modal dialogs, innermost last

@@ -210,6 +210,10 @@ void run_action(Window* d, const std::string& line) {
         std::string id;
         in >> id;
         if (Window* c = target(d, "focus", id)) focus_control(c);
+    } else if (verb == "enable") {
+        std::string id;
+        in >> id;
+        if (Window* c = target(d, "enable", id, false)) EnableWindow(handle(c), TRUE);
     } else if (verb == "scroll") scroll(d, in);
     else if (verb == "drag") drag(d, in);
     else if (verb == "poke") poke(d, in);
@@ -222,6 +226,7 @@ void run_action(Window* d, const std::string& line) {
         std::string tag;
         std::getline(in >> std::ws, tag);
         state().snapshots.push_back(snapshot(d, tag));
+        if (state().inspector) state().inspector(tag);
     } else if (verb == "end") {
         std::string n;
         in >> n;
@@ -300,6 +305,8 @@ const std::vector<ShownDialog>& headless_dialogs() { return state().dialogs; }
 const std::vector<DialogSnapshot>& headless_snapshots() { return state().snapshots; }
 const std::vector<std::string>& headless_errors() { return state().errors; }
 
+void headless_set_inspector(std::function<void(const std::string&)> inspector) { state().inspector = std::move(inspector); }
+
 const DialogSnapshot* headless_snapshot(const std::string& tag) {
     for (const DialogSnapshot& s : state().snapshots)
         if (s.tag == tag) return &s;
@@ -313,6 +320,7 @@ void headless_reset() {
     s.dialogs.clear();
     s.snapshots.clear();
     s.errors.clear();
+    s.inspector = nullptr;
     s.focus = s.capture = nullptr;
     s.cursor.clear();
     s.common_controls = false;
