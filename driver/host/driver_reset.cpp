@@ -4,7 +4,11 @@
 #include "config/config_record.h"
 #include "config/model_table.h"
 #include "config/paper_table.h"
+#include "hpgl/job_header.h"
+#include "hpgl/pens.h"
+#include "hpgl/plot_lifecycle.h"
 #include "hpgl/plot_area.h"
+#include "hpgl/vectors.h"
 #include "raster/tone_curve.h"
 #include "ui/dialogs_reset.h"
 #include "console.h"
@@ -24,6 +28,10 @@ void driver_reset() {
     model_table_reset();
     paper_table_reset();
     plot_area_reset();
+    vectors_reset();
+    pens_reset();
+    plot_lifecycle_reset();
+    job_header_reset();
     tone_reset();
     dialogs_reset();
 }
