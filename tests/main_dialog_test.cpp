@@ -8,6 +8,7 @@
 #include "hpgl/plot_lifecycle.h"
 #include "raster/tone_curve.h"
 #include "sim/config_session.h"
+#include "sim/plot_session.h"
 #include "ui/curve_control.h"
 #include "ui/dialog_ids.h"
 #include "ui/main_dialog.h"
@@ -347,6 +348,36 @@ TEST_F(MainDialogTest, ConfigurationRequestStoresWhatTheUserAccepted) {
     std::memcpy(&stored, host->store.record, sizeof stored);
     EXPECT_EQ(stored.copies, 3);
     EXPECT_TRUE(stored.plot_flags & PF_HALFTONE_FILL);
+}
+
+}  // namespace
+
+namespace {
+
+// Request 46 at plot time: the job label and copies the user gives reach the job header.
+TEST_F(MainDialogTest, PlotTimeDialogNamesTheJob) {
+    struct Case {
+        const char* typed;
+        const char* begin_plot;
+    };
+    const Case cases[] = {
+        {"Plano de planta", "BP1,\"Plano de planta\",2,3;IN;"},
+        {"Plano \"A\"", "BP1,\"Plano \"\"A\"\"\",2,3;IN;"},  // the quote cannot end the string
+        {"Año", "BP2,3;IN;"},                                // refused: the job has no name
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        fresh();
+        sim::run_config_session(*host);  // stores the defaults
+        headless_set_script(std::string("type 1041 ") + c.typed + "\ntype 114 3\nclick 1");
+        sim::PlotSetup setup;
+        setup.plot_dialog = true;
+        sim::run_plot_session(*host, setup, {sim::op_move(0, 0), sim::op_draw(100, 100)});
+        expect_clean();
+        ASSERT_EQ(headless_dialogs().size(), 2u);
+        EXPECT_EQ(headless_dialogs()[1].template_name, "drivercfg2_spa");
+        EXPECT_NE(host->job.find(c.begin_plot), std::string::npos) << host->job.substr(0, 300);
+    }
 }
 
 }  // namespace
