@@ -4,9 +4,11 @@
 #pragma once
 
 // is_red(x, y) tells whether the control's client pixel (x, y) is pure red. The points sit
-// at x = 0, w/4, w/2, 3w/4 and w; each square covers x - 2 .. x + 1 and y - 2 .. y + 1 and
-// may be clipped by the control's edges. On success (x, y) is the point, pulled inside the
-// control by at most one pixel so that a mouse message there reaches the control.
+// at x = 0, w/4, w/2, 3w/4 and w; each square covers x - 2 .. x + 1 and y - 2 .. y + 1, may
+// be clipped by the control's edges, and the curve drawn over it may hide whole rows of it.
+// Every centre y with y - 2 <= top and y + 1 >= bottom fits the red rows seen; the middle of
+// those is at most 2 rows from the true one, within a press's reach. (x, y) is pulled
+// inside the control so that a mouse message there reaches it.
 template <class IsRed>
 bool find_curve_point(int width, int height, int k, IsRed is_red, int& x, int& y) {
     if (k < 0 || k > 4 || width <= 0 || height <= 0) return false;
@@ -19,7 +21,7 @@ bool find_curve_point(int width, int height, int k, IsRed is_red, int& x, int& y
                 bottom = row;
             }
     if (top < 0) return false;
-    int cy = top == 0 && bottom - top + 1 < 4 ? bottom - 1 : top + 2;
+    int cy = (top + bottom + 1) / 2;
     x = centre < width ? centre : width - 1;
     y = cy < 0 ? 0 : cy >= height ? height - 1 : cy;
     return true;
