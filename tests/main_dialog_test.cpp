@@ -124,6 +124,10 @@ TEST_F(MainDialogTest, RefusedValuesWarnAndPutTheStoredValueBack) {
         {"select 105 22\ntype 1012 15000", IDC_LENGTH, "15000", "", ""},
         {"select 105 22\ntype 1012 0", IDC_LENGTH, "0", "", ""},  // 0 and empty are ignored
         {"select 105 22\ntype 1012", IDC_LENGTH, "", "", ""},
+        // Model 0 has no red printing; enabling the field stands in for a model that has.
+        {"enable 1072\ntype 1072 256", IDC_RED_PEN, "1", "Ajuste la pluma n\xFAmero 255 o inferior.",
+         "Rojo - n\xFAmero de pluma especificada"},
+        {"enable 1072\ntype 1072 0", IDC_RED_PEN, "0", "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -140,6 +144,36 @@ TEST_F(MainDialogTest, RefusedValuesWarnAndPutTheStoredValueBack) {
         } else {
             EXPECT_TRUE(headless_message_boxes().empty());
         }
+        EXPECT_TRUE(record_unchanged());
+    }
+}
+
+TEST_F(MainDialogTest, OpeningChecksTheStoredResolutionOrTwoHundredForAnUnknownOne) {
+    struct Case {
+        uint16_t bits;
+        int checked;
+    };
+    // Model 0 offers 600 dpi: an unknown setting (none, several) checks 200 dpi and its
+    // bits are kept until the user chooses.
+    const Case cases[] = {{OF_RES_600, IDC_RES_600}, {OF_RES_400, IDC_RES_400}, {OF_RES_300, IDC_RES_300},
+                          {OF_RES_200, IDC_RES_200}, {0, IDC_RES_200}, {OF_RES_600 | OF_RES_400, IDC_RES_200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bits);
+        fresh();
+        g_config.output_flags = static_cast<uint16_t>((g_config.output_flags & ~OF_RESOLUTION_MASK) | c.bits);
+        ASSERT_EQ(run("snapshot open\nclick 1"), 0);
+        expect_clean();
+        for (int id = IDC_RES_600; id <= IDC_RES_200; ++id) EXPECT_EQ(control("open", id).check, id == c.checked ? BST_CHECKED : BST_UNCHECKED) << id;
+        EXPECT_EQ(g_config.output_flags & OF_RESOLUTION_MASK, c.bits);
+    }
+}
+
+TEST_F(MainDialogTest, EscapeAndTheCloseBoxCancel) {
+    for (const char* how : {"escape", "close"}) {
+        SCOPED_TRACE(how);
+        fresh();
+        ASSERT_EQ(run(std::string("type 114 9\n") + how), 5);
+        expect_clean();
         EXPECT_TRUE(record_unchanged());
     }
 }
