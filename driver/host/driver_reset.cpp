@@ -9,6 +9,9 @@
 #include "hpgl/plot_lifecycle.h"
 #include "hpgl/plot_area.h"
 #include "hpgl/vectors.h"
+#include "raster/image_request.h"
+#include "raster/mmr.h"
+#include "raster/raster_output.h"
 #include "raster/tone_curve.h"
 #include "ui/dialogs_reset.h"
 #include "console.h"
@@ -33,5 +36,8 @@ void driver_reset() {
     plot_lifecycle_reset();
     job_header_reset();
     tone_reset();
+    raster_reset();
+    image_reset();
+    mmr_reset();
     dialogs_reset();
 }
