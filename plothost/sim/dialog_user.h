@@ -46,7 +46,7 @@ DialogRecord dialog_user_finish();
 // by id, controls without an id left out.
 std::string format_snapshot(const std::string& tag, const std::string& template_name, std::vector<ControlView> controls);
 
-// The message-box answers by name, and back.
+// A message-box answer by its name (IDOK, IDCANCEL, IDYES, IDNO).
 const char* answer_name(int answer);
 
 }  // namespace sim
