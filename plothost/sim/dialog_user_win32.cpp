@@ -141,9 +141,12 @@ void take_screenshot(HWND w, const std::string& name) {
     note_error("no screenshot of " + name);
 }
 
-// Records dialogs seen for the first time and takes their screenshots.
+// Records dialogs seen for the first time, owners before the dialogs they opened, and takes
+// their screenshots.
 void observe() {
-    for (HWND w : ui_windows()) {
+    std::vector<HWND> windows = ui_windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        HWND w = *it;
         if (g_user->seen.count(w) || is_box(w)) continue;
         g_user->seen.insert(w);
         std::string name = template_of(w);
@@ -484,8 +487,8 @@ void perform(HWND d, const std::string& line) {
 
 void run(User* u) {
     while (!u->stop) {
-        observe();
         HWND top = innermost();
+        observe();  // after choosing: the window acted on is always recorded first
         if (!top) {
             std::this_thread::sleep_for(5ms);
             continue;
