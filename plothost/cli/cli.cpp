@@ -93,8 +93,10 @@ sim::DriverBinding bind_driver(const Options& o) {
 
 void install_dialog_script(const Options& o) {
     if (o.dialog.empty()) return;
-    sim::dialog_user_start(read_file(o.dialog));
+    set_dialog_script(read_file(o.dialog));
 }
+
+void set_dialog_script(const std::string& script) { sim::dialog_user_start(script); }
 
 void load_record(sim::Host& host, const Options& o) {
     if (o.record.empty() || !file_exists(o.record)) return;

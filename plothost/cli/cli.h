@@ -38,6 +38,7 @@ bool file_exists(const std::string& path);
 sim::DriverBinding bind_driver(const Options& o);
 // Hands the --dialog script to the user of the driver's dialogs (sim/dialog_user.h).
 void install_dialog_script(const Options& o);
+void set_dialog_script(const std::string& script);
 
 // Loads the --record file into the host's store, if given and present (40 bytes).
 void load_record(sim::Host& host, const Options& o);
