@@ -24,6 +24,14 @@ const cli::Command k_commands[] = {
                   "  The configuration-time session: the driver loads FILE (when present), shows its\n"
                   "  main dialog (scripted by --dialog) and stores the record back into FILE.\n",
      cli::cmd_configure},
+    {"plot", "plothost plot [DRAWING] -o JOB [--record FILE] [--set FIELD=VALUE]... [--dialog SCRIPT]\n"
+             "  Runs a plot-time session as the host does and writes the printer job. Without\n"
+             "  DRAWING it plots the built-in sample drawing. --set edits the stored record for\n"
+             "  this plot only (e.g. --set output_flags=0x1140 for QDPX).\n",
+     cli::cmd_plot},
+    {"settings", "plothost settings [--record FILE] [--set FIELD=VALUE]...\n"
+                 "  Prints the driver's settings summary and line-type legend.\n",
+     cli::cmd_settings},
     {"record", "plothost record show FILE\n"
                "plothost record set FILE FIELD=VALUE...\n"
                "  Reads or edits a stored configuration (the host's 40-byte record) by field name;\n"

@@ -82,10 +82,18 @@ sim::DriverBinding bind_driver(const Options& o) {
     sim::DriverBinding b = sim::load_driver(o.dll.empty() ? "wfdrv_s.dll" : o.dll);
 #else
     sim::DriverBinding b = o.dll.empty() ? sim::bind_in_process() : sim::load_driver(o.dll);
-    if (!o.dialog.empty()) headless_set_script(read_file(o.dialog));
 #endif
     if (!b.pladi) throw Error(b.error);
     return b;
+}
+
+void install_dialog_script(const Options& o) {
+    if (o.dialog.empty()) return;
+#ifdef _WIN32
+    throw Error("--dialog is only for the Linux plothost; under Windows the dialogs are real");
+#else
+    headless_set_script(read_file(o.dialog));
+#endif
 }
 
 void load_record(sim::Host& host, const Options& o) {
@@ -96,10 +104,10 @@ void load_record(sim::Host& host, const Options& o) {
     host.store.present = true;
 }
 
-void apply_sets(sim::Host& host, const Options& o) {
-    if (o.sets.empty()) return;
+void prepare_store(sim::Host& host, const Options& o) {
+    load_record(host, o);
     if (!host.store.present) {
-        // Edits start from the record the driver itself would store for a new plotter.
+        // What the driver itself stores for a plotter configured with its defaults.
         sim::ConfigSession defaults;
         defaults.defaults = true;
         sim::run_config_session(host, defaults);

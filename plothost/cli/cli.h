@@ -33,14 +33,16 @@ void write_file_atomic(const std::string& path, const std::string& bytes);  // t
 bool file_exists(const std::string& path);
 
 // The driver the command talks to: the linked one, or the binary named by --dll (always a
-// loaded binary on Windows). Installs the --dialog script for the driver's dialogs.
+// loaded binary on Windows).
 sim::DriverBinding bind_driver(const Options& o);
+// Hands the --dialog script to the driver's dialogs (the headless layer on Linux).
+void install_dialog_script(const Options& o);
 
 // Loads the --record file into the host's store, if given and present (40 bytes).
 void load_record(sim::Host& host, const Options& o);
-// Applies the --set edits to the host's store; with nothing stored they start from the
-// driver's own defaults.
-void apply_sets(sim::Host& host, const Options& o);
+// The record a plot reads: the --record file, or the driver's own defaults for a plotter
+// never configured, with the --set edits applied.
+void prepare_store(sim::Host& host, const Options& o);
 
 std::string utf8(const std::string& cp1252);
 

@@ -14,6 +14,8 @@ int cmd_identify(const Options& o);
 int cmd_transcript(const Options& o);
 int cmd_configure(const Options& o);
 int cmd_record(const Options& o);
+int cmd_plot(const Options& o);
+int cmd_settings(const Options& o);
 #ifdef PLOTHOST_JOB_TOOLS
 int cmd_dump(const Options& o);
 int cmd_preview(const Options& o);

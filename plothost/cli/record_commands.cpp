@@ -17,6 +17,7 @@ std::string stored_bytes(const sim::Host& host) { return std::string(reinterpret
 int cmd_configure(const Options& o) {
     if (o.record.empty() || !o.args.empty()) throw Error("needs --record FILE and nothing else", 2);
     sim::Host host(bind_driver(o));
+    install_dialog_script(o);
     load_record(host, o);
     sim::ConfigSessionReplies r = sim::run_config_session(host);
     for (const std::string& t : host.console_texts()) std::fputs(utf8(t).c_str(), stdout);

@@ -31,6 +31,7 @@ int cmd_transcript(const Options& o) {
     if (o.args.size() != 1) throw Error("needs one SCRIPT file", 2);
     std::string script = read_file(o.args[0]);
     sim::Host host(bind_driver(o));
+    install_dialog_script(o);
     try {
         std::fputs(sim::run_session_script(host, script).c_str(), stdout);
     } catch (const sim::ScriptError& e) {

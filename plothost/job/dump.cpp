@@ -107,7 +107,7 @@ const char* qdpx_name(const Item& it) {
     if (it.opcode == 0xFF) return it.sub == 0x7C ? "polygon, 16-bit" : it.sub == 0x83 ? "polygon, 32-bit" : "extended record";
     switch (it.opcode) {
         case 0x14: return "job label";
-        case 0x18: return "set-up";
+        case 0x18: return it.sub == 0xFE ? "set-up block (70 fixed bytes)" : "set-up";
         case 0x20: case 0x23: return "set-up";
         case 0x30: return "pen table entry";
         case 0x32: return "fill pattern";

@@ -9,6 +9,15 @@ namespace {
 
 constexpr char ESC = 27;
 
+// The fixed set-up block that opens the QDPX page and its trailer: its 18 records do not
+// follow the word-count rule (the last is cut to two bytes), so it is read as one unit.
+const unsigned char k_qdpx_setup[70] = {
+    0x18, 0x01, 0x00, 0x00, 0x18, 0x02, 0x00, 0x00, 0x18, 0x02, 0xFF, 0xFF, 0x18, 0x01, 0x00, 0x00, 0x18, 0x02,
+    0x00, 0x00, 0x18, 0x02, 0xFF, 0xFE, 0x18, 0x01, 0x00, 0x00, 0x18, 0x02, 0x00, 0x00, 0x18, 0x02, 0xFF, 0xFD,
+    0x18, 0x01, 0x00, 0x00, 0x18, 0x02, 0x00, 0x00, 0x18, 0x02, 0xFF, 0xFC, 0x18, 0x01, 0x00, 0x00, 0x18, 0x02,
+    0x00, 0x00, 0x18, 0x02, 0xFF, 0xFB, 0x18, 0x01, 0x00, 0x00, 0x18, 0x02, 0x00, 0x00, 0x18, 0x02,
+};
+
 struct Reader {
     const std::string& b;
     size_t i = 0;
@@ -107,8 +116,8 @@ struct Reader {
             if (!pe_decode_number(b, i, it.pe_8bit, v)) break;
             pending[have++] = v;
             if (have == 2) {
-                x += pending[0];
-                y += pending[1];
+                x = clamp_i64(static_cast<double>(x) + static_cast<double>(pending[0]));
+                y = clamp_i64(static_cast<double>(y) + static_cast<double>(pending[1]));
                 it.steps.push_back({!up, x, y});
                 up = false;
                 have = 0;
@@ -124,11 +133,11 @@ struct Reader {
     void track(const std::string& m, const std::string& params) {
         std::vector<double> n = hpgl_numbers(params);
         if ((m == "PA" || m == "PU" || m == "PD") && n.size() >= 2) {
-            x = static_cast<int64_t>(n[n.size() - 2]);
-            y = static_cast<int64_t>(n[n.size() - 1]);
+            x = clamp_i64(n[n.size() - 2]);
+            y = clamp_i64(n[n.size() - 1]);
         } else if (m == "PR" && n.size() >= 2) {
-            x += static_cast<int64_t>(n[0]);
-            y += static_cast<int64_t>(n[1]);
+            x = clamp_i64(static_cast<double>(x) + n[0]);
+            y = clamp_i64(static_cast<double>(y) + n[1]);
         }
     }
 
@@ -190,6 +199,17 @@ struct Reader {
         while (!at_end()) {
             size_t start = i;
             uint8_t op = static_cast<uint8_t>(b[i]);
+            if (b.compare(i, sizeof k_qdpx_setup, reinterpret_cast<const char*>(k_qdpx_setup), sizeof k_qdpx_setup) == 0) {
+                Item it;
+                it.kind = Item::QDPX;
+                it.offset = start;
+                it.opcode = 0x18;
+                it.sub = 0xFE;  // the whole block
+                it.length = sizeof k_qdpx_setup;
+                i += it.length;
+                job.items.push_back(std::move(it));
+                continue;
+            }
             Item it;
         it.kind = Item::QDPX;
             it.offset = start;
@@ -264,6 +284,13 @@ std::vector<double> hpgl_numbers(const std::string& params) {
         p = end;
     }
     return out;
+}
+
+int64_t clamp_i64(double v) {
+    constexpr double LIMIT = 4.0e18;
+    if (!(v > -LIMIT)) return v != v ? 0 : -static_cast<int64_t>(LIMIT);
+    if (!(v < LIMIT)) return static_cast<int64_t>(LIMIT);
+    return static_cast<int64_t>(v);
 }
 
 int32_t be_number(const std::string& bytes, size_t at, int n) {

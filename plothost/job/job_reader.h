@@ -51,6 +51,13 @@ bool pe_decode_number(const std::string& bytes, size_t& i, bool eight_bit, int64
 // Numbers of an HP-GL/2 parameter text ("48768,36576" -> {48768, 36576}).
 std::vector<double> hpgl_numbers(const std::string& params);
 
+// A number from the job as an integer, clamped: job values are arbitrary bytes.
+int64_t clamp_i64(double v);
+inline int clamp_int(double v) {
+    int64_t w = clamp_i64(v);
+    return w < -2147483647 ? -2147483647 : w > 2147483647 ? 2147483647 : static_cast<int>(w);
+}
+
 // A big-endian number of n bytes (n = 2 or 4), sign-extended.
 int32_t be_number(const std::string& bytes, size_t at, int n);
 

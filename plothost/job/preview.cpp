@@ -45,6 +45,14 @@ const std::vector<double> k_dashes[9] = {
 
 constexpr long long MAX_PIXELS = 400LL * 1000 * 1000;
 
+// A picture coordinate as an int, held just outside the picture so that nothing drawn
+// from arbitrary job values can overflow the conversion.
+int clamp_px(double v, int limit) {
+    if (!(v > -2.0)) return -2;
+    if (!(v < limit + 2.0)) return limit + 2;
+    return static_cast<int>(std::floor(v));
+}
+
 // Device coordinates (y up) to picture pixels.
 struct Sheet {
     double units_per_inch = 1016;
@@ -74,9 +82,9 @@ public:
     }
 
     void disc(double cx, double cy, double r) {
-        int x0 = static_cast<int>(std::floor(cx - r)), x1 = static_cast<int>(std::ceil(cx + r));
-        int y0 = static_cast<int>(std::floor(cy - r)), y1 = static_cast<int>(std::ceil(cy + r));
-        if (r < 0.75) { dot(static_cast<int>(cx), static_cast<int>(cy)); return; }
+        int x0 = clamp_px(cx - r, pic_.width), x1 = clamp_px(cx + r + 1, pic_.width);
+        int y0 = clamp_px(cy - r, pic_.height), y1 = clamp_px(cy + r + 1, pic_.height);
+        if (r < 0.75) { dot(clamp_px(cx, pic_.width), clamp_px(cy, pic_.height)); return; }
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x)
                 if ((x + 0.5 - cx) * (x + 0.5 - cx) + (y + 0.5 - cy) * (y + 0.5 - cy) <= r * r) dot(x, y);
@@ -90,8 +98,7 @@ public:
         double total = 0;
         for (double d : dashes) total += d;
         double period = pattern_units * scale_;
-        int steps = std::max(1, static_cast<int>(std::ceil(len * 2)));
-        if (steps > 4 * (pic_.width + pic_.height)) steps = 4 * (pic_.width + pic_.height);
+        int steps = std::max(1, std::min(clamp_int(std::ceil(len * 2)), 4 * (pic_.width + pic_.height)));
         for (int k = 0; k <= steps; ++k) {
             double t = static_cast<double>(k) / steps;
             if (!dashes.empty() && period > 0 && total > 0) {
@@ -118,7 +125,7 @@ public:
             ymin = std::min(ymin, py(p.second));
             ymax = std::max(ymax, py(p.second));
         }
-        int y0 = std::max(0, static_cast<int>(std::floor(ymin))), y1 = std::min(pic_.height - 1, static_cast<int>(std::ceil(ymax)));
+        int y0 = std::max(0, clamp_px(ymin, pic_.height)), y1 = std::min(pic_.height - 1, clamp_px(ymax + 1, pic_.height));
         std::vector<double> xs;
         for (int y = y0; y <= y1; ++y) {
             double cy = y + 0.5;
@@ -130,8 +137,8 @@ public:
             }
             std::sort(xs.begin(), xs.end());
             for (size_t k = 0; k + 1 < xs.size(); k += 2) {
-                int xa = std::max(0, static_cast<int>(std::ceil(xs[k] - 0.5)));
-                int xb = std::min(pic_.width - 1, static_cast<int>(std::floor(xs[k + 1] - 0.5)));
+                int xa = std::max(0, clamp_px(std::ceil(xs[k] - 0.5), pic_.width));
+                int xb = std::min(pic_.width - 1, clamp_px(xs[k + 1] - 0.5, pic_.width));
                 for (int x = xa; x <= xb; ++x)
                     if (pattern[y & 15] & (0x8000 >> (x & 15))) dot(x, y);
             }
@@ -147,8 +154,9 @@ public:
                 if (!(row[c >> 3] & (0x80 >> (c & 7)))) continue;
                 double dx = columns ? r : c, dy = columns ? c : r;
                 double ux = x + dx * dot_units, uy = y + dy * dot_units;
-                int pa = static_cast<int>(px(ux)), pb = static_cast<int>(py(uy + dot_units));
-                int pa2 = std::max(pa, static_cast<int>(px(ux + dot_units)) - 1), pb2 = std::max(pb, static_cast<int>(py(uy)) - 1);
+                int pa = clamp_px(px(ux), pic_.width), pb = clamp_px(py(uy + dot_units), pic_.height);
+                int pa2 = std::max(pa, clamp_px(px(ux + dot_units), pic_.width) - 1);
+                int pb2 = std::max(pb, clamp_px(py(uy), pic_.height) - 1);
                 for (int yy = pb; yy <= pb2; ++yy)
                     for (int xx = pa; xx <= pa2; ++xx) dot(xx, yy);
             }
@@ -207,9 +215,9 @@ Picture render_hpgl(const Job& j, double dpi, PreviewStats& st) {
         if (it.kind == Item::HPGL) {
             std::vector<double> n = hpgl_numbers(it.params);
             const std::string& m = it.mnemonic;
-            if (m == "PC" && n.size() == 4) pen_grey[static_cast<int>(n[0])] = static_cast<int>((n[1] + n[2] + n[3]) / 3);
-            else if (m == "SP" && !n.empty()) pen = static_cast<int>(n[0]);
-            else if (m == "LT") { line_type = n.empty() ? 0 : std::abs(static_cast<int>(n[0])); pattern_len = n.size() > 1 ? n[1] / 100 * diag : 0; }
+            if (m == "PC" && n.size() == 4) pen_grey[clamp_int(n[0])] = clamp_int((n[1] + n[2] + n[3]) / 3);
+            else if (m == "SP" && !n.empty()) pen = clamp_int(n[0]);
+            else if (m == "LT") { line_type = n.empty() ? 0 : std::abs(clamp_int(n[0])); pattern_len = n.size() > 1 ? n[1] / 100 * diag : 0; }
             else if (m == "PW" && !n.empty()) width_units = n[0] / 25.4 * 1016;
             else if ((m == "PA" || m == "PU") && n.size() >= 2) { x = n[n.size() - 2]; y = n[n.size() - 1]; }
             else if (m == "PR" && n.size() >= 2) { x += n[0]; y += n[1]; }
@@ -262,20 +270,47 @@ Picture render_hpgl(const Job& j, double dpi, PreviewStats& st) {
 
 // ---------- QDPX ----------
 
-Picture render_qdpx(const Job& j, double dpi, PreviewStats& st) {
+// The sheet of a QDPX job: the page corner it marks, grown to everything drawn (the mark
+// is scaled like a host coordinate, so on its own it can fall short of the drawing).
+Sheet qdpx_sheet(const Job& j) {
     Sheet sheet;
     sheet.units_per_inch = 400;
-    int marks = 0;
+    double w = 0, h = 0;
+    auto grow = [&](double x, double y) {
+        w = std::max(w, x);
+        h = std::max(h, y);
+    };
     for (const Item& it : j.items) {
-        if (it.kind != Item::QDPX || (it.opcode != 0x64 && it.opcode != 0x6B)) continue;
-        int n = it.opcode == 0x64 ? 2 : 4;
-        if (++marks == 2) {
-            sheet.width_units = be_number(it.data, 0, n);
-            sheet.height_units = be_number(it.data, n, n);
-            break;
+        if (it.kind != Item::QDPX) continue;
+        if ((it.opcode == 0x64 || it.opcode == 0x6B) && it.data.size() >= (it.opcode == 0x64 ? 8u : 16u)) {
+            int n = it.opcode == 0x64 ? 2 : 4;
+            double x = be_number(it.data, 0, n), y = be_number(it.data, n, n);
+            grow(x, y);
+            grow(x + be_number(it.data, 2 * n, n), y + be_number(it.data, 3 * n, n));
+        } else if (it.opcode == 0xFF && (it.sub == 0x7C || it.sub == 0x83)) {
+            int n = it.sub == 0x7C ? 2 : 4;
+            double x = 0, y = 0;
+            for (size_t k = 0; k + 2 * n <= it.data.size(); k += 2 * n) {
+                double a = be_number(it.data, k, n), b = be_number(it.data, k + n, n);
+                x = k == 0 ? a : x + a;
+                y = k == 0 ? b : y + b;
+                grow(x, y);
+            }
+        } else if (it.opcode == 0x9B && it.sub == 0x5F && it.data.size() >= 16) {
+            bool sized = it.data.size() >= 26;
+            grow(static_cast<double>(be_number(it.data, 0, 4)) + be_number(it.data, sized ? 16 : 8, 4),
+                 static_cast<double>(be_number(it.data, 4, 4)) + be_number(it.data, sized ? 20 : 12, 4));
         }
     }
-    if (sheet.width_units <= 0) throw std::runtime_error("the job marks no page corner");
+    // A little paper beyond the outermost mark, so lines on the edge are drawn whole.
+    sheet.width_units = w > 0 ? w + 0.25 * 400 : 0;
+    sheet.height_units = h > 0 ? h + 0.25 * 400 : 0;
+    return sheet;
+}
+
+Picture render_qdpx(const Job& j, double dpi, PreviewStats& st) {
+    Sheet sheet = qdpx_sheet(j);
+    if (sheet.width_units <= 0 || sheet.height_units <= 0) throw std::runtime_error("the job marks no page corner");
     Canvas cv(sheet, dpi);
     std::map<int, std::array<uint16_t, 16>> patterns;
     int req_pen = 0, line_type = 0;

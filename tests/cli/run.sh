@@ -40,4 +40,27 @@ check "preview of a non-job" 1 "neither PJL nor QDPX" -- "$P" preview junk.prn -
 [ ! -e j.png ] && [ ! -e j.png.part ] || { echo "FAIL a failed preview left a file"; failed=1; }
 check "transcript of a bad script" 1 "line 1: unknown verb 'jump'" -- bash -c "echo jump > s.session; '$P' transcript s.session"
 
+# A whole plot of the built-in sample in both languages, then what dump and preview make of it.
+check "plot the sample" 0 "plotted sample -> s.prn" -- "$P" plot -o s.prn
+check "plot summary" 0 "Tamaño de papel: E-arch\(36pulg\)" -- "$P" plot -o s.prn
+check "dump HP-GL/2" 0 "HPGL  PS48768,36576" -- "$P" dump s.prn
+check "dump decodes polylines" 0 "HPGL  PE7  .* line \(" -- "$P" dump s.prn
+check "dump understands every byte" 0 "^all understood$" -- bash -c "'$P' dump s.prn | grep -q '????' || echo all understood"
+check "preview HP-GL/2" 0 "s.png: 2400 x 1800 pixels at 50 dpi" -- "$P" preview s.prn -o s.png
+check "plot QDPX" 0 "job [0-9]+ bytes" -- "$P" plot -o q.prn --set output_flags=0x0140
+check "dump QDPX" 0 "QDPX  18     set-up block" -- "$P" dump q.prn
+check "preview QDPX" 0 "q.png: " -- "$P" preview q.prn -o q.png
+check "settings" 0 "Número de copias:  5" -- "$P" settings --set copies=5
+check "settings legend" 0 "Tipo de línea No. 0 = línea sólida" -- "$P" settings
+
+# A failed plot leaves no job file, and an old job file stays as it was.
+printf 'move 10 10\ndraw 5000 10\n' > far.draw
+cp s.prn keep.prn
+check "plot outside the area" 1 "far.draw:2: 5000.000000 mm is outside the plot area" -- "$P" plot far.draw -o keep.prn
+cmp -s s.prn keep.prn || { echo "FAIL a failed plot changed the job file"; failed=1; }
+printf 'pen 3\nfly 1 2\n' > bad.draw
+check "plot of a bad drawing" 1 "bad.draw:2: unknown operation 'fly'" -- "$P" plot bad.draw -o new.prn
+[ ! -e new.prn ] && [ ! -e new.prn.part ] || { echo "FAIL a failed plot left a job file"; failed=1; }
+check "plot with a bad field" 2 "--set colour=1" -- "$P" plot -o new.prn --set colour=1
+
 exit $failed
