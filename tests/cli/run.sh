@@ -55,6 +55,16 @@ check "preview QDPX" 0 "q.png: " -- "$P" preview q.prn -o q.png
 check "settings" 0 "Número de copias:  5" -- "$P" settings --set copies=5
 check "settings legend" 0 "Tipo de línea No. 0 = línea sólida" -- "$P" settings
 
+# A drawing of our own with a PNM picture, and one that names a picture that is not there.
+printf 'P5\n4 2\n255\n\000\100\200\377\377\200\100\000' > grey.pgm
+printf 'label Plano 7\npen 7\nmove 10 10\ndraw 100 10\nimage grey.pgm 20 20 60 40\n' > own.draw
+check "plot a drawing with a picture" 0 "vectors 1, polygons 0, images 1" -- "$P" plot own.draw -o own.prn
+check "its picture decodes" 0 "raster block: .* rows decode" -- "$P" dump own.prn
+check "its label" 0 "BP1,\"Plano 7\"" -- "$P" dump own.prn
+printf 'image nothere.png 0 0 10 10\n' > lost.draw
+check "plot with a missing picture" 1 "lost.draw:1: .*nothere.png" -- "$P" plot lost.draw -o lost.prn
+[ ! -e lost.prn ] || { echo "FAIL a failed plot left a job file"; failed=1; }
+
 # A failed plot leaves no job file, and an old job file stays as it was.
 printf 'move 10 10\ndraw 5000 10\n' > far.draw
 cp s.prn keep.prn
