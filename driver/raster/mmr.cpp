@@ -29,6 +29,7 @@ inline bool put_checked(MmrWriter& w, MmrCode c) {
 // put_checked without the capacity test. (A branch-free form that stores the partial word
 // at every code measured slower: the branch is well predicted, the longer chain is not.)
 struct FastWriter {
+    static constexpr bool kChecked = false;
     uint32_t* out;
     uint32_t partial;
     int32_t bit_pos;
@@ -49,6 +50,7 @@ struct FastWriter {
 
 // The writer with a capacity check, for rows that might not fit: every write can fail.
 struct CheckedWriter {
+    static constexpr bool kChecked = true;
     MmrWriter& w;
     bool put(MmrCode c) { return put_checked(w, c); }
 };
@@ -63,6 +65,27 @@ inline bool put_run(Writer& w, const MmrCode* table, int32_t length) {
         length -= k * 64;
     }
     return w.put(table[length]);
+}
+
+// Horizontal mode: the mode code, then the first run from `first_table` and the second
+// from `second_table`. 0, or the failure code of the step: `fail_mode` for the mode code,
+// one less for the first run, two less for the second. Without capacity checks, two runs
+// of less than 64 go out in one write with the mode code (at most 3 + 12 + 12 bits).
+template <typename Writer>
+inline int32_t put_horizontal(Writer& w, const MmrCode* first_table, int32_t first, const MmrCode* second_table,
+                              int32_t second, int32_t fail_mode) {
+    if (!Writer::kChecked && first < 64 && second < 64) {
+        const MmrCode c1 = first_table[first], c2 = second_table[second];
+        const MmrCode all = {MMR_HORIZONTAL_CODE.code | c1.code >> MMR_HORIZONTAL_CODE.length |
+                                 c2.code >> (MMR_HORIZONTAL_CODE.length + c1.length),
+                             MMR_HORIZONTAL_CODE.length + c1.length + c2.length};
+        w.put(all);
+        return 0;
+    }
+    if (!w.put(MMR_HORIZONTAL_CODE)) return fail_mode;
+    if (!put_run(w, first_table, first)) return fail_mode - 1;
+    if (!put_run(w, second_table, second)) return fail_mode - 2;
+    return 0;
 }
 
 // Vertical codes by a1 - b1 + 3: VL3, VL2, VL1, V0, VR1, VR2, VR3.
@@ -115,9 +138,9 @@ int32_t code_row(Writer& w, const int32_t* p, const int32_t* q, int32_t width) {
                 break;  // now on the black run p
             }
             const int32_t a2 = end(p);
-            if (!w.put(MMR_HORIZONTAL_CODE)) return MMR_FAIL_WHITE_HORIZONTAL;
-            if (!put_run(w, MMR_WHITE_CODES, a1 - (a0 < 0 ? 0 : a0))) return MMR_FAIL_WHITE_WHITE_RUN;
-            if (!put_run(w, MMR_BLACK_CODES, a2 - a1)) return MMR_FAIL_WHITE_BLACK_RUN;
+            const int32_t fail = put_horizontal(w, MMR_WHITE_CODES, a1 - (a0 < 0 ? 0 : a0), MMR_BLACK_CODES, a2 - a1,
+                                                MMR_FAIL_WHITE_HORIZONTAL);
+            if (fail != 0) return fail;
             a0 = a2;
             p += 2;
             if (a0 >= width) return 0;
@@ -142,9 +165,9 @@ int32_t code_row(Writer& w, const int32_t* p, const int32_t* q, int32_t width) {
                 break;  // now white, before run p
             }
             const int32_t a2 = start(p + 2);
-            if (!w.put(MMR_HORIZONTAL_CODE)) return MMR_FAIL_BLACK_HORIZONTAL;
-            if (!put_run(w, MMR_BLACK_CODES, a1 - a0)) return MMR_FAIL_BLACK_BLACK_RUN;
-            if (!put_run(w, MMR_WHITE_CODES, a2 - a1)) return MMR_FAIL_BLACK_WHITE_RUN;
+            const int32_t fail =
+                put_horizontal(w, MMR_BLACK_CODES, a1 - a0, MMR_WHITE_CODES, a2 - a1, MMR_FAIL_BLACK_HORIZONTAL);
+            if (fail != 0) return fail;
             a0 = a2;
             p += 2;
             if (a0 >= width) return 0;

@@ -3,6 +3,7 @@
 // can be made to stop, fail, or carry fewer or more pixels than asked.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ public:
 
     Picture picture;
     ReplyFaults faults;
+    // Called with the fraction of the frame fetched so far, for progress reports.
+    std::function<void(double)> progress;
     std::vector<std::vector<uint8_t>> requests;  // every fetch request record (144 bytes)
     int32_t releases = 0;                        // release calls with a reply of ours
     int32_t foreign_releases = 0;                // release calls with anything else
@@ -81,6 +84,14 @@ private:
     std::vector<Reply*> live_;
     ImageSpec spec_;  // of the last packet: the frame, for resampling
 };
+
+// Session scripts: the request-52 packet of "image X0 Y0 X1 Y1 [PICTURE] [KEY=VALUE ...]".
+// PICTURE is colour (the default), mono or a file name; the keys are w and h (picture
+// size, 64 x 48 by default), kind, depth, transparent, index, stop, fail and delta (the
+// ImageSpec and ReplyFaults fields). The source lives until script_images_clear.
+// Throws std::runtime_error for a malformed line.
+Packet script_image_packet(const std::string& args);
+void script_images_clear();
 
 // Sends request 52 for the source's picture to the host's driver; the image is produced
 // when the next plot-time request arrives. Each reply is the line of the picture under

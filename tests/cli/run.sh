@@ -44,6 +44,8 @@ check "transcript of a bad script" 1 "line 1: unknown verb 'jump'" -- bash -c "e
 check "plot the sample" 0 "plotted sample -> s.prn" -- "$P" plot -o s.prn
 check "plot summary" 0 "Tamaño de papel: E-arch\(36pulg\)" -- "$P" plot -o s.prn
 check "dump HP-GL/2" 0 "HPGL  PS48768,36576" -- "$P" dump s.prn
+check "the sample's job label" 0 "HPGL  BP1,\"plothost sample\",2,1" -- "$P" dump s.prn
+check "the sample's images decode" 0 "raster block: .* 224 of 224 rows decode" -- "$P" dump s.prn
 check "dump decodes polylines" 0 "HPGL  PE7  .* line \(" -- "$P" dump s.prn
 check "dump understands every byte" 0 "^all understood$" -- bash -c "'$P' dump s.prn | grep -q '????' || echo all understood"
 check "preview HP-GL/2" 0 "s.png: 2400 x 1800 pixels at 50 dpi" -- "$P" preview s.prn -o s.png
@@ -52,6 +54,16 @@ check "dump QDPX" 0 "QDPX  18     set-up block" -- "$P" dump q.prn
 check "preview QDPX" 0 "q.png: " -- "$P" preview q.prn -o q.png
 check "settings" 0 "Número de copias:  5" -- "$P" settings --set copies=5
 check "settings legend" 0 "Tipo de línea No. 0 = línea sólida" -- "$P" settings
+
+# A drawing of our own with a PNM picture, and one that names a picture that is not there.
+printf 'P5\n4 2\n255\n\000\100\200\377\377\200\100\000' > grey.pgm
+printf 'label Plano 7\npen 7\nmove 10 10\ndraw 100 10\nimage grey.pgm 20 20 60 40\n' > own.draw
+check "plot a drawing with a picture" 0 "vectors 1, polygons 0, images 1" -- "$P" plot own.draw -o own.prn
+check "its picture decodes" 0 "raster block: .* rows decode" -- "$P" dump own.prn
+check "its label" 0 "BP1,\"Plano 7\"" -- "$P" dump own.prn
+printf 'image nothere.png 0 0 10 10\n' > lost.draw
+check "plot with a missing picture" 1 "lost.draw:1: .*nothere.png" -- "$P" plot lost.draw -o lost.prn
+[ ! -e lost.prn ] || { echo "FAIL a failed plot left a job file"; failed=1; }
 
 # A failed plot leaves no job file, and an old job file stays as it was.
 printf 'move 10 10\ndraw 5000 10\n' > far.draw
