@@ -155,6 +155,7 @@ TEST_F(MmrTest, RunListsOfOneRow) {
         {160, {{0, 32}, {33, 100}, {127, 159}}},
         {640, {{300, 500}, {610, 611}}},       // long white and black stretches, several words each
         {640, {{0, 288}, {289, 640}}},
+        {256, {{127, 129}, {200, 202}}},       // a run across a four-word group; two changes in a word
     };
     for (const Case& c : cases) {
         OneBitImage img(c.width, 1);

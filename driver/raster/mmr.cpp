@@ -2,6 +2,8 @@
 
 #include <emmintrin.h>
 
+#include <bit>
+
 MmrWriter g_mmr = {nullptr, nullptr, 0, 0, 0, 0};
 
 namespace {
@@ -195,39 +197,58 @@ constexpr ByteChanges make_byte_changes() {
 
 constexpr ByteChanges k_byte_changes = make_byte_changes();
 
+// The changes of one word that has some: x is the row position of its first pixel.
+inline int32_t* word_changes(uint32_t changes, int32_t x, int32_t* out) {
+    const uint32_t rest = changes & (changes - 1);  // without the last change
+    if ((rest & (rest - 1)) == 0) {
+        // One or two changes, as in a drawing: the first and the last are stored either way
+        // (with one change they are the same) and the position moves on by the count.
+        out[0] = x + std::countl_zero(changes);
+        out[1] = x + 31 - std::countr_zero(changes);
+        return out + 1 + (rest != 0);
+    }
+    // A byte at a time: the table gives the byte's change positions; all eight slots are
+    // stored whatever the count (the list has room behind its end).
+    for (int k = 0; k < 4; ++k, x += 8) {
+        const uint32_t byte = (changes >> (24 - 8 * k)) & 0xFF;
+        const __m128i base = _mm_set1_epi32(x);
+        const __m128i* at = reinterpret_cast<const __m128i*>(k_byte_changes.offset[byte]);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi32(base, _mm_load_si128(at)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_add_epi32(base, _mm_load_si128(at + 1)));
+        out += k_byte_changes.count[byte];
+    }
+    return out;
+}
+
 // Appends the changing elements of one row at `out` and returns the position after them.
 // A pixel is a change when it differs from the pixel before it (the one before the row
-// is white), so XOR-ing a word with itself shifted by one pixel marks all changes of its
-// 32 pixels at once. A word without changes (all white after white, or all black after
-// black) is followed by a check of the next four words at once, so that the long white
-// stretches of a drawing cost little. Any other word is read a byte at a time: the table
-// gives the byte's change positions, all eight slots are stored whatever the count (the
-// list has room behind its end), and the position moves on by the count. Changes
-// alternate between run starts and run ends, so the list is exactly the run list's pairs.
+// is white), so XOR-ing a word with itself shifted by one pixel, the previous word's last
+// pixel shifted in, marks all changes of its 32 pixels at once. Four words are marked
+// together, so that a stretch without changes (white or black) costs one test per four
+// words. Changes alternate between run starts and run ends, so the list is exactly the run
+// list's pairs.
 int32_t* scan_changes(const uint32_t* row, int32_t words, int32_t* out) {
-    uint32_t before = 0;  // the last pixel of the previous word, at bit 31
-    for (int32_t i = 0; i < words; ++i) {
+    uint32_t last = 0;  // the previous word (white before the row)
+    int32_t i = 0;
+    for (; i + 4 <= words; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+        // Each lane's previous word: the lanes moved up by one, the word before them in lane 0.
+        const __m128i previous = _mm_or_si128(_mm_slli_si128(v, 4), _mm_cvtsi32_si128(static_cast<int32_t>(last)));
+        const __m128i marks =
+            _mm_xor_si128(v, _mm_or_si128(_mm_srli_epi32(v, 1), _mm_slli_epi32(previous, 31)));
+        last = row[i + 3];
+        const int none = _mm_movemask_epi8(_mm_cmpeq_epi32(marks, _mm_setzero_si128()));
+        if (none == 0xFFFF) continue;
+        alignas(16) uint32_t changes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(changes), marks);
+        for (int k = 0; k < 4; ++k)
+            if (changes[k] != 0) out = word_changes(changes[k], (i + k) * 32, out);
+    }
+    for (; i < words; ++i) {
         const uint32_t v = row[i];
-        const uint32_t changes = v ^ ((v >> 1) | before);
-        if (changes == 0) {
-            // v is 0 or all ones, the colour of the stretch; skip whole blocks of it.
-            const __m128i fill = _mm_set1_epi32(static_cast<int32_t>(v));
-            while (i + 4 < words) {
-                const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i + 1));
-                if (_mm_movemask_epi8(_mm_cmpeq_epi32(next, fill)) != 0xFFFF) break;
-                i += 4;
-            }
-            continue;
-        }
-        before = v << 31;
-        for (int k = 0; k < 4; ++k) {
-            const uint32_t byte = (changes >> (24 - 8 * k)) & 0xFF;
-            const __m128i base = _mm_set1_epi32(i * 32 + 8 * k);
-            const __m128i* at = reinterpret_cast<const __m128i*>(k_byte_changes.offset[byte]);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi32(base, _mm_load_si128(at)));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_add_epi32(base, _mm_load_si128(at + 1)));
-            out += k_byte_changes.count[byte];
-        }
+        const uint32_t changes = v ^ ((v >> 1) | last << 31);
+        last = v;
+        if (changes != 0) out = word_changes(changes, i * 32, out);
     }
     return out;
 }
