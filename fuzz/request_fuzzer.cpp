@@ -1,0 +1,312 @@
+// Request sequences to both handlers of a freshly loaded driver, as a careless or hostile
+// host could send them: any code in any order, any field values, host services that fail,
+// allocations that fail, stored records of any bytes, and images whose fetch replies stop,
+// fail, or carry too few or too many pixels. Pointer fields point only at buffers this
+// target owns (a host that hands over wild pointers cannot be defended against).
+//
+// Besides the sanitizers, every run checks what the host can rely on: host_write_bytes is
+// called as (1, 0, bytes, count > 0, 0); every fetch reply is released exactly once unless
+// it reported a failure; and after the closing end of plot no driver block is left.
+//
+// Input, front to back (fuzz_input.h; past the end everything reads as 0):
+//   u8 host flags, u8 failing write, u8 failing allocation, [40 bytes stored record],
+//   then operations: u8 kind and its values (see run_operation).
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "headless.h"
+#include "host/alloc.h"
+#include "host/output_buffer.h"
+#include "sim/config_session.h"
+#include "sim/host_sim.h"
+#include "sim/in_process.h"
+#include "sim/plot_session.h"
+
+namespace {
+
+[[noreturn]] void broken(const char* what) {
+    std::fprintf(stderr, "request_fuzzer: %s\n", what);
+    std::abort();
+}
+
+constexpr int16_t k_plot_codes[] = {2,  3,  4,  5,  7,  8,  9,  15, 29, 30, 31, 33, 36, 41,
+                                    43, 46, 47, 48, 49, 50, 52, 54, 6,  53, 60, 0,  -1};
+constexpr int16_t k_config_codes[] = {2, 11, 20, 21, 22, 23, 25, 40, 44, 47, 49, 50, 3, 30, 52};
+
+constexpr size_t PACKET_SIZE = 4096;        // larger than any fixed field either handler touches
+constexpr int MAX_OPERATIONS = 200;
+constexpr int MAX_FETCHES_PER_REQUEST = 256;  // then the host stops the image
+constexpr uint32_t MAX_REPLY_BYTES = 1u << 20;
+
+// One fetch reply the host handed out: the 16-byte record and the pixels behind it.
+struct Reply {
+    uint8_t record[16] = {};
+    std::vector<uint8_t> pixels;
+    enum { OUT, RELEASED, FAILED } state = OUT;
+};
+
+struct Harness {
+    FuzzInput* in = nullptr;
+    sim::Host* host = nullptr;
+    std::vector<std::unique_ptr<Reply>> replies;
+    std::vector<std::vector<uint8_t>> vertex_arrays;  // request 54's pointed-to vertices
+    int fetches = 0;
+    size_t checked_events = 0;
+};
+Harness g;
+
+int32_t rd32(const uint8_t* p, int off) {
+    int32_t v;
+    std::memcpy(&v, p + off, 4);
+    return v;
+}
+
+// The fetch callback: the reply's kind and pixels come from the input at the moment of
+// the fetch.
+void* __attribute__((cdecl)) fetch_line(void* request) {
+    const uint8_t* rq = static_cast<const uint8_t*>(request);
+    auto reply = std::make_unique<Reply>();
+    uint8_t* r = reply->record;
+    bool columns = rd32(rq, 40) == 7;
+    int64_t pixels = static_cast<int64_t>(rd32(rq, columns ? 12 : 8)) + 1;
+    int64_t asked = pixels * (rd32(rq, 36) == 8 ? 3 : 1);
+    uint8_t mode = g.in->u8();
+    int16_t stop = 0, fail = 0;
+    int64_t count = asked;
+    switch (mode % 8) {
+        case 3: count = asked / 2; break;                    // short
+        case 4: count = asked + 1 + g.in->u8(); break;       // long
+        case 5: count = 0; break;
+        case 6: stop = 1; break;
+        case 7: fail = 1; break;
+        default: break;                                      // exact
+    }
+    if (++g.fetches > MAX_FETCHES_PER_REQUEST || count < 0 || count > MAX_REPLY_BYTES) {
+        stop = 1;
+        count = 0;
+    }
+    uint8_t pattern[4];
+    g.in->bytes(pattern, sizeof pattern);
+    reply->pixels.resize(static_cast<size_t>(count));
+    for (size_t i = 0; i < reply->pixels.size(); ++i) reply->pixels[i] = pattern[i & 3] ^ static_cast<uint8_t>(i >> 5);
+    uint32_t address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(reply->pixels.data()));
+    uint32_t bytes = static_cast<uint32_t>(count);
+    std::memcpy(r + 0, &address, 4);
+    std::memcpy(r + 4, &bytes, 4);
+    std::memcpy(r + 12, &stop, 2);
+    std::memcpy(r + 14, &fail, 2);
+    if (fail) reply->state = Reply::FAILED;
+    g.replies.push_back(std::move(reply));
+    return g.replies.back()->record;
+}
+
+void __attribute__((cdecl)) release_line(void* record) {
+    for (auto& r : g.replies) {
+        if (r->record != record) continue;
+        if (r->state == Reply::RELEASED) broken("a fetch reply was released twice");
+        if (r->state == Reply::FAILED) broken("a failed fetch reply was released");
+        r->state = Reply::RELEASED;
+        return;
+    }
+    broken("release called with something the fetch callback never returned");
+}
+
+// What the host can rely on after every request.
+void check_after_request() {
+    const std::vector<sim::Event>& ev = g.host->events;
+    for (; g.checked_events < ev.size(); ++g.checked_events) {
+        const sim::Event& e = ev[g.checked_events];
+        if (e.kind != sim::Event::WRITE_BYTES) continue;
+        if (e.args[0] != 1 || e.args[1] != 0 || e.args[3] != 0) broken("host_write_bytes called with other fixed arguments");
+        if (e.args[2] <= 0) broken("host_write_bytes called with nothing to write");
+    }
+    for (auto& r : g.replies)
+        if (r->state == Reply::OUT) broken("a fetch reply was not released");
+    g.fetches = 0;
+}
+
+void edit_fields(sim::Packet& p, int first, int limit) {
+    int n = g.in->u8() % 16;
+    for (int k = 0; k < n; ++k) {
+        static constexpr int widths[4] = {1, 2, 4, 8};
+        int width = widths[g.in->u8() & 3];
+        int span = limit - first - width;
+        int off = first + (span > 0 ? g.in->u16() % span : 0);
+        if (off + width > static_cast<int>(p.size())) continue;
+        g.in->bytes(p.data() + off, width);
+    }
+}
+
+void send_plot(sim::Packet& p) {
+    g.host->plot(p);
+    check_after_request();
+}
+
+void send_config(sim::Packet& p) {
+    g.host->config(p);
+    check_after_request();
+}
+
+// A plot-time request with fields from the input; the pointer fields and the inline
+// vertices are laid out as a host would.
+void plot_request(int16_t code) {
+    if (code == 33) {
+        // The inline form: the host sizes its packet to hold the vertices it announces.
+        int16_t n = g.in->i16();
+        size_t size = 12 + 4 * static_cast<size_t>(n > 0 ? n : 0);
+        sim::Packet p(code, size);
+        edit_fields(p, 2, 10);
+        p.set_i16(10, n);
+        g.in->bytes(p.data() + 12, size - 12);
+        send_plot(p);
+        return;
+    }
+    sim::Packet p(code, PACKET_SIZE);
+    edit_fields(p, 2, 320);
+    if (code == 54) {
+        int16_t n = g.in->i16();
+        bool null_array = g.in->u8() == 0xFF;
+        g.vertex_arrays.emplace_back(4 * static_cast<size_t>(n > 0 ? n : 0));
+        std::vector<uint8_t>& v = g.vertex_arrays.back();
+        g.in->bytes(v.data(), v.size());
+        p.set_i16(6, n).set_ptr(8, null_array ? nullptr : v.data());
+    } else if (code == 52) {
+        for (int off : {16, 20, 24, 28, 32, 36, 40}) p.set_i32(off, g.in->i32());
+        p.set_i16(44, g.in->i16()).set_i16(46, g.in->i16()).set_i16(48, g.in->i16());
+        p.set_ptr(4, reinterpret_cast<const void*>(&fetch_line)).set_ptr(8, reinterpret_cast<const void*>(&release_line));
+    }
+    send_plot(p);
+}
+
+void config_request(int16_t code) {
+    sim::Packet p(code, PACKET_SIZE);
+    edit_fields(p, 2, 2100);
+    send_config(p);
+}
+
+// The host's usual preparation of a plot (49, 50, 43, 29, 48 or 46, 47, 30), with values
+// from the input.
+void prepare_plot() {
+    sim::PlotSetup s;
+    uint8_t flags = g.in->u8();
+    s.line_types = g.in->u8();
+    s.plot_dialog = flags & 1;
+    s.host_flags = g.in->u32();
+    if (flags & 2) {
+        s.area_x = g.in->f64();
+        s.area_y = g.in->f64();
+    }
+    if (flags & 4) s.resolution = g.in->f64();
+    if (flags & 8) {
+        s.set_area = true;
+        s.set_x = g.in->f64();
+        s.set_y = g.in->f64();
+    }
+    if (flags & 16) s.host_level = g.in->i16();
+    sim::plot_prepare(*g.host, s);
+    check_after_request();
+}
+
+void drawing_request() {
+    uint8_t kind = g.in->u8();
+    uint16_t x = g.in->u16(), y = g.in->u16();
+    sim::PlotOp op;
+    switch (kind & 7) {
+        case 0: op = sim::op_move(x, y); break;
+        case 1: op = sim::op_draw(x, y); break;
+        case 2: op = sim::op_lift(); break;
+        case 3: op = sim::op_pen(g.in->i16()); break;
+        case 4: op = sim::op_line_type(g.in->i16()); break;
+        case 5: op = sim::op_width(g.in->f64()); break;
+        default: {
+            std::vector<sim::HostPoint> pts(g.in->u8() % 24);
+            for (sim::HostPoint& pt : pts) pt = {g.in->u16(), g.in->u16()};
+            op = sim::op_polygon(g.in->i16(), pts, kind & 8);
+        }
+    }
+    sim::send_plot_op(*g.host, op);
+    check_after_request();
+}
+
+void change_faults() {
+    sim::Faults& f = g.host->faults;
+    uint8_t which = g.in->u8();
+    switch (which % 6) {
+        case 0: f.fail_write_at = g.host->write_calls + 1 + g.in->u8(); break;
+        case 1: f.fail_write_at = 0; break;
+        case 2: f.fail_load = !f.fail_load; break;
+        case 3: f.fail_save = !f.fail_save; break;
+        case 4: driver_alloc_fail_nth(g.in->u8() % 4); break;
+        default: {
+            // The user's part in the next dialog or message box.
+            static const char* scripts[] = {"end 1", "end 2", "end -1", "answer IDOK", "answer IDCANCEL", ""};
+            headless_set_script(scripts[g.in->u8() % 6]);
+        }
+    }
+}
+
+void run_operation() {
+    uint8_t kind = g.in->u8();
+
+    switch (kind % 8) {
+        case 0:
+        case 1: plot_request(k_plot_codes[g.in->u8() % (sizeof k_plot_codes / sizeof k_plot_codes[0])]); break;
+        case 2: config_request(k_config_codes[g.in->u8() % (sizeof k_config_codes / sizeof k_config_codes[0])]); break;
+        case 3: {
+            int16_t code = g.in->i16();
+            if (kind & 8) config_request(code);
+            else plot_request(code);
+            break;
+        }
+        case 4: prepare_plot(); break;
+        case 5:
+            sim::run_config_session(*g.host);
+            check_after_request();
+            break;
+        case 6: change_faults(); break;
+        default: drawing_request(); break;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzInput in(data, size);
+    sim::Host host(sim::bind_in_process());
+    g = Harness{};
+    g.in = &in;
+    g.host = &host;
+
+    uint8_t flags = in.u8();
+    host.faults.fail_write_at = in.u8();
+    host.faults.fail_all_writes_after = flags & 1;
+    host.faults.fail_load = flags & 2;
+    host.faults.fail_save = flags & 4;
+    host.faults.job_handle = flags & 8 ? -1 : 7;
+    driver_alloc_fail_nth(in.u8());
+    if (flags & 16) {
+        host.store.present = true;
+        in.bytes(host.store.record, sizeof host.store.record);
+    }
+
+    for (int k = 0; k < MAX_OPERATIONS && !in.empty(); ++k) run_operation();
+
+    // The host ends the plot: whatever happened, nothing of the driver's stays allocated.
+    sim::Packet end(2);
+    send_plot(end);
+    if (g_output.output_buffer) broken("the output buffer outlived the end of plot");
+    if (driver_alloc_live() != 0) broken("a driver block outlived the end of plot");
+    // For checking what a seed does: REQUEST_FUZZER_VERBOSE=1 request_fuzzer SEED
+    if (std::getenv("REQUEST_FUZZER_VERBOSE"))
+        std::fprintf(stderr, "job %zu bytes in %d writes, %zu console texts, %zu fetches, %zu events\n", host.job.size(),
+                     host.write_calls, host.console_texts().size(), g.replies.size(), host.events.size());
+
+    g = Harness{};
+    headless_reset();
+    return 0;
+}
