@@ -9,6 +9,9 @@
 #include "hpgl/plot_lifecycle.h"
 #include "hpgl/plot_area.h"
 #include "hpgl/vectors.h"
+#include "raster/image_request.h"
+#include "raster/mmr.h"
+#include "raster/raster_output.h"
 #include "raster/tone_curve.h"
 #include "console.h"
 #include "host_services.h"
@@ -32,4 +35,7 @@ void driver_reset() {
     plot_lifecycle_reset();
     job_header_reset();
     tone_reset();
+    raster_reset();
+    image_reset();
+    mmr_reset();
 }

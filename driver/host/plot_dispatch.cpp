@@ -48,6 +48,7 @@ constexpr Route k_routes[] = {
     {REQ_PLOT_AREA, req_plot_area},
     {REQ_INIT, plot_init},
     {REQ_LOAD_MESSAGES, load_messages},
+    {REQ_RASTER_IMAGE, image_accept},
     {REQ_POLYGON_A, req_polygon_a},
 };
 

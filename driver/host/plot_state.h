@@ -13,6 +13,7 @@ struct PlotState {
     int32_t summary_copies;      // copy count the settings summary shows
     int32_t image_pending_mark;  // IMAGE_PENDING while a raster image waits to be produced
     int32_t host_window = 0;     // the host's window (requests 11 and 29): owner of the image fetch message box
+    uint8_t image_sent = 0;      // a raster image reached the host: end of plot writes the trailer
 };
 extern PlotState g_plot;
 
@@ -20,6 +21,7 @@ extern PlotState g_plot;
 // the summary shows one copy.
 inline void plot_forget_output() {
     g_plot.drawn = 0;
+    g_plot.image_sent = 0;
     g_plot.summary_copies = 1;
 }
 

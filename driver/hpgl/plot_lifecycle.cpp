@@ -50,6 +50,7 @@ void plot_init() {
     g_lifecycle.job_handle = -1;
     g_plot.failure_latch = 0;
     g_plot.drawn = 0;
+    g_plot.image_sent = 0;
     // A buffer left by a plot that never ended is freed, not just forgotten.
     output_close();
     g_vector.reselect_pen = false;
@@ -93,6 +94,7 @@ void plot_begin() {
     }
     set_status(STATUS_OK);
     g_plot.drawn = 0;
+    g_plot.image_sent = 0;
     vectors_begin_plot();
     pens_begin_plot();
     if (!config_qdpx()) vectors_choose_pe_command();
@@ -114,8 +116,11 @@ void plot_begin() {
 
 void plot_end() {
     set_pe_state(PE_CLOSED);
-    if (!g_plot.failure_latch && g_plot.drawn) {
+    // A plot of raster images only (a scanned drawing) needs the trailer as much as one
+    // with vectors, or the printer never finishes the sheet.
+    if (!g_plot.failure_latch && (g_plot.drawn || g_plot.image_sent)) {
         g_plot.drawn = 0;
+        g_plot.image_sent = 0;
         write_trailer();
         g_plot.summary_copies = 1;
         if (g_output.output_pending > 0 && !g_plot.failure_latch) flush_output();
@@ -129,6 +134,7 @@ void plot_abort() {
     if (!g_plot.failure_latch) g_plot.failure_latch = LATCH_OUTPUT;
     g_plot.summary_copies = 1;
     g_plot.drawn = 0;
+    g_plot.image_sent = 0;
 }
 
 void plot_list_line_types() {
