@@ -116,7 +116,8 @@ int32_t raster_add_row(int32_t p, const uint8_t* pixels, bool monochrome, uint8_
 
     // Replicate every source pixel n times across.
     if (n == 1) {
-        std::memcpy(job.expansion, pixels, static_cast<size_t>(p) * bpp);
+        // An empty reply may come without pixels at all: nothing to copy from.
+        if (p > 0) std::memcpy(job.expansion, pixels, static_cast<size_t>(p) * bpp);
     } else {
         uint8_t* e = job.expansion;
         for (int32_t i = 0; i < p; ++i, pixels += bpp) {
