@@ -1,8 +1,9 @@
 // Fault sweeps: one plot run again and again on a fresh driver, each time with one fault
-// at a different point: the k-th host write fails, the k-th allocation fails, the
-// configuration cannot be loaded or saved. Whatever fails, the plot must end cleanly:
-// the failure reported once on the console, the latch set, nothing sent after the
-// failure, no block left allocated, and the job handle opened and closed in pairs.
+// at a different point: the k-th host write fails, the k-th allocation fails, an image's
+// fetch stops or fails at each line, the configuration cannot be loaded or saved.
+// Whatever fails, the plot must end cleanly: the failure reported as documented, nothing
+// sent after a port failure, every fetch reply released unless it failed, no block left
+// allocated, and the job handle opened and closed in pairs.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,24 +11,47 @@
 
 #include "host/message_table.h"
 #include "plot_run.h"
+#include "sim/record_fields.h"
 
 namespace {
 
 using namespace sim;
 
 constexpr int16_t END_PLOT = 2;
+constexpr int16_t BEGIN_PLOT = 30;
 constexpr int16_t POLYGON_B = 33;
 constexpr int16_t POLYGON_A = 54;
+constexpr int16_t RASTER_IMAGE = 52;
 
-// A small plot with every kind of drawing request: pens, line types, widths, moves,
-// draws, lifts and both polygon forms.
-std::vector<PlotOp> small_plot() {
+const Picture& colour_picture() {
+    static const Picture p = synthetic_colour(8, 6);
+    return p;
+}
+const Picture& mono_picture() {
+    static const Picture p = synthetic_monochrome(5, 4);
+    return p;
+}
+
+ImageSpec frame(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int16_t transparent = 0) {
+    ImageSpec s;
+    s.x0 = x0, s.y0 = y0, s.x1 = x1, s.y1 = y1, s.transparent = transparent;
+    return s;
+}
+
+// A small plot with every kind of drawing request (pens, line types, widths, moves, draws,
+// lifts, both polygon forms) and two tiny images, an opaque colour one and a transparent
+// monochrome one. Each image is followed by a request that writes, which produces it.
+// `faults` apply to image `faulty` (0 or 1).
+std::vector<PlotItem> small_plot(int faulty = -1, ReplyFaults faults = {}) {
     return {
         op_pen(3), op_line_type(2), op_width(0.02),
         op_move(1000, 1000), op_draw(9000, 1000), op_draw(9000, 9000), op_lift(), op_draw(1000, 9000),
         op_polygon(5, {{2000, 2000}, {4000, 2000}, {3000, 4000}}),
+        PlotItem(&colour_picture(), frame(5000, 5000, 5030, 5024), faulty == 0 ? faults : ReplyFaults{}),
+        op_pen(4),
         op_line_type(0), op_pen(250),
         op_polygon(2, {{12000, 12000}, {16000, 12000}, {16000, 16000}, {12000, 16000}}, true),
+        PlotItem(&mono_picture(), frame(7000, 7000, 7020, 7016, 1), faulty == 1 ? faults : ReplyFaults{}),
         op_move(20000, 20000), op_draw(30000, 25000),
     };
 }
@@ -35,25 +59,45 @@ std::vector<PlotOp> small_plot() {
 // A plot whose output passes the 2 MiB block once, so that one flush happens in the
 // middle of the plot: large zigzag polygons, each far beyond the HP-GL/2 numbers' short
 // forms.
-std::vector<PlotOp> large_plot() {
+std::vector<PlotItem> large_plot() {
     std::vector<HostPoint> zigzag;
     for (int i = 0; i < 16000; ++i) zigzag.push_back({static_cast<uint16_t>(i % 2 ? 60000 : 100), static_cast<uint16_t>(i % 2 ? 100 : 40000)});
-    std::vector<PlotOp> ops = {op_pen(1), op_move(100, 100), op_draw(5000, 5000)};
-    for (int k = 0; k < 24; ++k) ops.push_back(op_polygon(static_cast<int32_t>(1 + k), zigzag, k % 2 == 1));
+    std::vector<PlotItem> ops = {op_pen(1), op_move(100, 100), op_draw(5000, 5000)};
+    for (int k = 0; k < 40; ++k) ops.push_back(op_polygon(static_cast<int32_t>(1 + k), zigzag, k % 2 == 1));
     ops.push_back(op_draw(100, 100));
     return ops;
 }
 
-struct Language {
+// The output language and the order images are fetched in: the E-arch sheet is longer
+// than wide, so its images come column by column; a 500 mm length of the 36-inch roll is
+// wider than long, so its images come row by row.
+struct Setup {
     const char* name;
-    const char* output_flags;
+    std::vector<const char*> edits;
 };
-const Language k_languages[] = {{"HP-GL/2", "output_flags=0x1100"}, {"QDPX", "output_flags=0x1140"}};
+const Setup k_setups[] = {
+    {"HpglColumns", {"output_flags=0x1100"}},
+    {"QdpxColumns", {"output_flags=0x1140"}},
+    {"HpglRows", {"paper_index=23", "custom_length_mm=500", "output_flags=0x0100"}},
+    {"QdpxRows", {"paper_index=23", "custom_length_mm=500", "output_flags=0x0140"}},
+};
 
-class FaultSweep : public ::testing::TestWithParam<Language> {
+class FaultSweep : public ::testing::TestWithParam<Setup> {
 protected:
-    void SetUp() override { store = stored_record({GetParam().output_flags}); }
-    PlotRun plot(const std::vector<PlotOp>& drawing, const PlotArming& arm = {}) { return run_plot(store, {}, drawing, arm); }
+    void SetUp() override {
+        store = stored_record({});
+        for (const char* edit : GetParam().edits) sim::record_assign(store.record, edit, sim::RecordEdit::raw);
+    }
+    PlotRun plot(const std::vector<PlotItem>& drawing, const PlotArming& arm = {}) { return run_plot(store, {}, drawing, arm); }
+    bool qdpx() const { return store.record[30] & 0x40; }
+    // The job ends with the trailer: the plot went on to its end.
+    void expect_trailer(const PlotRun& r) const {
+        static const std::string k_hpgl_end = "\x1B%-12345X\r\n";
+        static const std::string k_qdpx_end("\x9B\x5E\x00\x02\x00\x00", 6);
+        const std::string& end = qdpx() ? k_qdpx_end : k_hpgl_end;
+        ASSERT_GE(r.job.size(), end.size());
+        EXPECT_EQ(r.job.substr(r.job.size() - end.size()), end);
+    }
     ConfigStore store;
 };
 
@@ -63,18 +107,26 @@ void expect_clean_end(const PlotRun& r) {
     EXPECT_EQ(r.blocks_left, 0) << "driver blocks outlived the end of plot";
     EXPECT_EQ(r.replies.back().code, END_PLOT);
     EXPECT_EQ(r.replies.back().word0, END_PLOT) << "end of plot writes no status";
+    for (const ImageCalls& img : r.images) EXPECT_EQ(img.foreign, 0) << "release called with a reply the host never gave";
 }
 
-// The index of the request during which the k-th host write happened.
-size_t request_of_write(const PlotRun& clean, int k) {
+void expect_same_replies(const PlotRun& clean, const PlotRun& r) {
+    ASSERT_EQ(r.replies.size(), clean.replies.size());
+    for (size_t i = 0; i < r.replies.size(); ++i)
+        EXPECT_EQ(r.replies[i].word0, clean.replies[i].word0) << "request " << i << " (code " << r.replies[i].code << ")";
+}
+
+// The index of the request during which the k-th host write (or allocation) happened.
+size_t request_at(const std::vector<int>& counts_after, int k) {
     size_t i = 0;
-    while (clean.writes_after[i] < k) ++i;
+    while (counts_after[i] < k) ++i;
     return i;
 }
 
 // The k-th host write fails: the pieces before it are the clean job's, nothing is tried
-// after it, message 77 appears once, the request that flushed answers -1 and every later
-// drawing request is refused (a polygon answers 0, as it does on a latched plot).
+// after it, message 77 appears once, the request that was writing answers -1 and every
+// later drawing request is refused (a polygon answers 0, as it does on a latched plot).
+// An image that was waiting is dropped without a fetch.
 void expect_write_failure(const PlotRun& clean, const PlotRun& r, int k) {
     SCOPED_TRACE(testing::Message() << "host write " << k << " of " << clean.write_pieces.size() << " fails");
     expect_clean_end(r);
@@ -86,14 +138,15 @@ void expect_write_failure(const PlotRun& clean, const PlotRun& r, int k) {
     EXPECT_EQ(r.console, std::vector<std::string>{message_line(MSG_OUTPUT_ERROR)});
     EXPECT_EQ(r.latch, LATCH_OUTPUT);
     EXPECT_EQ(r.handles, clean.handles);
+    for (const ImageCalls& img : r.images) EXPECT_EQ(img.outstanding, 0u);
 
-    size_t failing = request_of_write(clean, k);
+    const size_t failing = request_at(clean.writes_after, k);
     ASSERT_EQ(r.replies.size(), clean.replies.size());
     for (size_t i = 0; i < r.replies.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "request " << i << " (code " << r.replies[i].code << ")");
-        int16_t code = r.replies[i].code;
+        const int16_t code = r.replies[i].code;
         if (i < failing) EXPECT_EQ(r.replies[i].word0, clean.replies[i].word0);
-        else if (code == END_PLOT) EXPECT_EQ(r.replies[i].word0, END_PLOT);
+        else if (code == END_PLOT || code == RASTER_IMAGE) EXPECT_EQ(r.replies[i].word0, code);
         else if (i > failing && (code == POLYGON_A || code == POLYGON_B)) EXPECT_EQ(r.replies[i].word0, 0);
         else EXPECT_EQ(r.replies[i].word0, -1);
     }
@@ -102,8 +155,9 @@ void expect_write_failure(const PlotRun& clean, const PlotRun& r, int k) {
 TEST_P(FaultSweep, EveryHostWriteOfASmallPlotFails) {
     PlotRun clean = plot(small_plot());
     expect_clean_end(clean);
-    ASSERT_GT(clean.write_pieces.size(), 1u);
     ASSERT_TRUE(clean.console.empty());
+    ASSERT_EQ(clean.images.size(), 2u);
+    for (const ImageCalls& img : clean.images) ASSERT_GT(img.fetches, 1u);
     const int writes = static_cast<int>(clean.write_pieces.size());
     for (int k = 1; k <= writes; ++k)
         expect_write_failure(clean, plot(small_plot(), [k](Host& h) { h.faults.fail_write_at = k; }), k);
@@ -113,10 +167,59 @@ TEST_P(FaultSweep, EveryHostWriteOfASmallPlotFails) {
     EXPECT_TRUE(past.console.empty());
 }
 
+// Every line of each image stops the fetching, then fails it. A stop prints what came
+// before it and every reply is released; a failure shows the message box once, keeps the
+// failed reply with the host and drops the image. Either way the plot goes on to its
+// trailer with every request answered as without the fault.
+TEST_P(FaultSweep, EveryFetchOfEachImageStopsOrFails) {
+    PlotRun clean = plot(small_plot());
+    ASSERT_EQ(clean.images.size(), 2u);
+    for (int image = 0; image < 2; ++image) {
+        const int32_t first = clean.images[image].first_line;
+        const int32_t fetches = static_cast<int32_t>(clean.images[image].fetches);
+        for (int32_t line = first; line < first + fetches; ++line) {
+            const size_t asked = static_cast<size_t>(line - first + 1);
+            {
+                SCOPED_TRACE(testing::Message() << "image " << image << " stops at line " << line);
+                ReplyFaults stop;
+                stop.stop_at = line;
+                PlotRun r = plot(small_plot(image, stop));
+                expect_clean_end(r);
+                expect_same_replies(clean, r);
+                expect_trailer(r);
+                EXPECT_EQ(r.images[image].fetches, asked);
+                EXPECT_EQ(r.images[image].releases, static_cast<int32_t>(asked));
+                EXPECT_EQ(r.images[image].outstanding, 0u);
+                EXPECT_TRUE(r.message_boxes.empty());
+                EXPECT_TRUE(r.console.empty());
+                EXPECT_EQ(r.latch, 0);
+                EXPECT_EQ(r.handles, clean.handles);
+            }
+            {
+                SCOPED_TRACE(testing::Message() << "image " << image << " fails at line " << line);
+                ReplyFaults fail;
+                fail.fail_at = line;
+                PlotRun r = plot(small_plot(image, fail));
+                expect_clean_end(r);
+                expect_same_replies(clean, r);
+                expect_trailer(r);
+                EXPECT_EQ(r.images[image].fetches, asked);
+                EXPECT_EQ(r.images[image].releases, static_cast<int32_t>(asked) - 1);
+                EXPECT_EQ(r.images[image].outstanding, 1u) << "the failed reply stays with the host";
+                ASSERT_EQ(r.message_boxes.size(), 1u);
+                EXPECT_EQ(r.message_boxes[0].rfind("image faile=" + std::to_string(line) + " ", 0), 0u) << r.message_boxes[0];
+                EXPECT_TRUE(r.console.empty());
+                EXPECT_EQ(r.latch, 0);
+                EXPECT_EQ(r.handles, clean.handles);
+            }
+        }
+    }
+}
+
 // Writes at the edges of every flush: the first and last piece of the flush in the middle
 // of the plot, the first and last of the end of plot, and one past the end.
 TEST_P(FaultSweep, HostWritesAtTheEdgesOfEveryFlushOfALargePlot) {
-    const std::vector<PlotOp> drawing = large_plot();
+    const std::vector<PlotItem> drawing = large_plot();
     PlotRun clean = plot(drawing);
     expect_clean_end(clean);
     ASSERT_GT(clean.job.size(), 0x200000u) << "the plot must pass the block once";
@@ -132,9 +235,10 @@ TEST_P(FaultSweep, HostWritesAtTheEdgesOfEveryFlushOfALargePlot) {
 
 // The full sample drawing at the boundary values: the first write, the last, one past it.
 TEST_P(FaultSweep, HostWritesOfTheSamplePlot) {
-    const std::vector<PlotOp> drawing = drawing_requests(drawing::sample_drawing(), configured_resolution(store));
     PlotSetup setup;
     setup.resolution = configured_resolution(store);
+    const std::vector<PlotOp> ops = drawing_requests(drawing::sample_drawing(), setup.resolution);
+    const std::vector<PlotItem> drawing(ops.begin(), ops.end());
     PlotRun clean = run_plot(store, setup, drawing);
     expect_clean_end(clean);
     ASSERT_TRUE(clean.console.empty());
@@ -144,29 +248,42 @@ TEST_P(FaultSweep, HostWritesOfTheSamplePlot) {
     EXPECT_EQ(run_plot(store, setup, drawing, [writes](Host& h) { h.faults.fail_write_at = writes + 1; }).job, clean.job);
 }
 
-// Every allocation the plot makes fails in turn. The output buffer's failure at begin plot
-// is reported with message 2; the plot then sends nothing and never opens the job handle.
+// Every allocation the plot makes fails in turn. The output buffer's failure at begin
+// plot is reported with message 2; the plot then sends nothing, fetches no image and
+// never opens the job handle. An image whose buffer cannot be had is dropped, with every
+// reply it fetched released, and the plot goes on to its trailer.
 TEST_P(FaultSweep, EveryAllocationOfASmallPlotFails) {
     PlotRun clean = plot(small_plot());
     const int allocations = clean.allocations_after.back();
-    ASSERT_GE(allocations, 1);
+    ASSERT_GE(allocations, 3) << "the output buffer and each image's buffers";
     for (int k = 1; k <= allocations; ++k) {
         SCOPED_TRACE(testing::Message() << "allocation " << k << " of " << allocations << " fails");
         PlotRun r = plot(small_plot(), [k](Host&) { driver_alloc_fail_nth(k); });
         expect_clean_end(r);
-        size_t failing = 0;
-        while (clean.allocations_after[failing] < k) ++failing;
-        ASSERT_EQ(r.replies[failing].code, 30) << "only begin plot allocates in a plot without images";
-        EXPECT_EQ(r.replies[failing].word0, -1);
-        EXPECT_EQ(r.console, std::vector<std::string>{std::string("\n") + message_builtin(MSG_NO_MEMORY)});
-        EXPECT_EQ(r.latch, LATCH_OUTPUT);
-        EXPECT_TRUE(r.write_pieces.empty());
-        EXPECT_TRUE(r.handles.empty()) << "no job was opened, so none is closed";
+        for (const ImageCalls& img : r.images) EXPECT_EQ(img.outstanding, 0u);
+        EXPECT_TRUE(r.message_boxes.empty());
+        const size_t failing = request_at(clean.allocations_after, k);
+        if (r.replies[failing].code == BEGIN_PLOT) {
+            EXPECT_EQ(r.replies[failing].word0, -1);
+            EXPECT_EQ(r.console, std::vector<std::string>{std::string("\n") + message_builtin(MSG_NO_MEMORY)});
+            EXPECT_EQ(r.latch, LATCH_OUTPUT);
+            EXPECT_TRUE(r.write_pieces.empty());
+            EXPECT_TRUE(r.handles.empty()) << "no job was opened, so none is closed";
+            for (const ImageCalls& img : r.images) EXPECT_EQ(img.fetches, 0u);
+        } else {
+            ASSERT_EQ(r.replies[failing - 1].code, RASTER_IMAGE) << "only begin plot and images allocate";
+            expect_same_replies(clean, r);
+            expect_trailer(r);
+            EXPECT_TRUE(r.console.empty());
+            EXPECT_EQ(r.latch, 0);
+            EXPECT_EQ(r.handles, clean.handles);
+        }
     }
 }
 
 // The configuration cannot be loaded (29) or, after the plot-time dialog, saved (46): the
-// plot is refused from there on, with one message, and nothing is allocated or sent.
+// plot is refused from there on, with one message, and nothing is allocated, fetched or
+// sent.
 TEST_P(FaultSweep, ConfigurationLoadOrSaveFails) {
     struct Case {
         const char* what;
@@ -191,13 +308,14 @@ TEST_P(FaultSweep, ConfigurationLoadOrSaveFails) {
         EXPECT_EQ(r.latch, LATCH_CONFIG);
         EXPECT_TRUE(r.write_pieces.empty());
         EXPECT_TRUE(r.handles.empty());
+        for (const ImageCalls& img : r.images) EXPECT_EQ(img.fetches, 0u);
         EXPECT_EQ(r.allocations_after.back(), 0) << "a refused begin plot allocates nothing";
         bool after = false;
         for (const PlotReply& reply : r.replies) {
             if (reply.code == c.failing_code) {
                 EXPECT_EQ(reply.word0, -1);
                 after = true;
-            } else if (after && (reply.code == 30 || reply.code == 3 || reply.code == 4)) {
+            } else if (after && (reply.code == BEGIN_PLOT || reply.code == 3 || reply.code == 4)) {
                 EXPECT_EQ(reply.word0, -1) << "request " << reply.code << " after the failure";
             } else if (after && (reply.code == POLYGON_A || reply.code == POLYGON_B)) {
                 EXPECT_EQ(reply.word0, 0);
@@ -207,7 +325,7 @@ TEST_P(FaultSweep, ConfigurationLoadOrSaveFails) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLanguages, FaultSweep, ::testing::ValuesIn(k_languages),
-                         [](const testing::TestParamInfo<Language>& info) { return std::string(info.param.name) == "QDPX" ? "Qdpx" : "Hpgl"; });
+INSTANTIATE_TEST_SUITE_P(LanguagesAndOrders, FaultSweep, ::testing::ValuesIn(k_setups),
+                         [](const testing::TestParamInfo<Setup>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "plot_run.h"
 
+#include <memory>
 #include <stdexcept>
 
 #include "headless.h"
@@ -27,11 +28,11 @@ void note(PlotRun& run, const sim::Host& host, const sim::PlotReply& reply) {
 
 }  // namespace
 
-PlotRun run_plot(const sim::ConfigStore& store, const sim::PlotSetup& setup, const std::vector<sim::PlotOp>& drawing,
-                 const PlotArming& arm) {
+PlotRun run_plot_in(sim::Host& host, const sim::PlotSetup& setup, const std::vector<PlotItem>& drawing,
+                    const PlotArming& arm) {
     PlotRun run;
-    sim::Host host(sim::bind_in_process());
-    host.store = store;
+    host.clear_records();
+    headless_reset();
     if (arm) arm(host);
     // The preparation runs as one call; what the host had seen before begin plot is taken
     // just before it, so that begin plot's writes and allocations count as its own.
@@ -48,7 +49,17 @@ PlotRun run_plot(const sim::ConfigStore& store, const sim::PlotSetup& setup, con
         run.writes_after[i] = writes_before_begin;
         run.allocations_after[i] = allocations_before_begin;
     }
-    for (const sim::PlotOp& op : drawing) note(run, host, sim::send_plot_op(host, op));
+    std::vector<std::unique_ptr<sim::ImageSource>> sources;
+    for (const PlotItem& item : drawing) {
+        if (!item.picture) {
+            note(run, host, sim::send_plot_op(host, item.op));
+            continue;
+        }
+        sources.push_back(std::make_unique<sim::ImageSource>(*item.picture));
+        sources.back()->faults = item.faults;
+        sim::Packet p = sim::send_image(host, *sources.back(), item.spec);
+        note(run, host, {52, p.i16(0)});
+    }
     note(run, host, sim::plot_finish(host));
 
     run.job = host.job;
@@ -57,12 +68,24 @@ PlotRun run_plot(const sim::ConfigStore& store, const sim::PlotSetup& setup, con
         if (e.kind == sim::Event::WRITE_BYTES) run.write_pieces.push_back(e.bytes);
         if (e.kind == sim::Event::JOB_HANDLE) run.handles.push_back({e.args[0], e.args[1]});
     }
+    for (const auto& src : sources)
+        run.images.push_back({src->requests.size(), src->requests.empty() ? -1 : sim::ImageSource::line_of(src->requests[0]),
+                              src->releases, src->foreign_releases, src->outstanding()});
+    for (const ShownMessageBox& box : headless_message_boxes()) run.message_boxes.push_back(box.text);
     run.latch = g_plot.failure_latch;
     run.buffer_left = g_output.output_buffer != nullptr;
     run.blocks_left = driver_alloc_live();
     driver_alloc_fail_nth(0);
     headless_reset();
+    host.faults = sim::Faults{};
     return run;
+}
+
+PlotRun run_plot(const sim::ConfigStore& store, const sim::PlotSetup& setup, const std::vector<PlotItem>& drawing,
+                 const PlotArming& arm) {
+    sim::Host host(sim::bind_in_process());
+    host.store = store;
+    return run_plot_in(host, setup, drawing, arm);
 }
 
 double configured_resolution(const sim::ConfigStore& store) {
