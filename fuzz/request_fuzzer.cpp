@@ -100,7 +100,8 @@ void* __attribute__((cdecl)) fetch_line(void* request) {
     std::memcpy(r + 4, &bytes, 4);
     std::memcpy(r + 12, &stop, 2);
     std::memcpy(r + 14, &fail, 2);
-    if (fail) reply->state = Reply::FAILED;
+    // A stop flag wins over a failure flag: the reply is then released like any stop.
+    if (fail && !stop) reply->state = Reply::FAILED;
     g.replies.push_back(std::move(reply));
     return g.replies.back()->record;
 }
