@@ -31,6 +31,7 @@ void note(PlotRun& run, const sim::Host& host, const sim::PlotReply& reply) {
 PlotRun run_plot_in(sim::Host& host, const sim::PlotSetup& setup, const std::vector<PlotItem>& drawing,
                     const PlotArming& arm) {
     PlotRun run;
+    host.pladi();  // this host's services, whatever host the driver was handed last
     host.clear_records();
     headless_reset();
     if (arm) arm(host);
@@ -57,7 +58,9 @@ PlotRun run_plot_in(sim::Host& host, const sim::PlotSetup& setup, const std::vec
         }
         sources.push_back(std::make_unique<sim::ImageSource>(*item.picture));
         sources.back()->faults = item.faults;
-        sim::Packet p = sim::send_image(host, *sources.back(), item.spec);
+        sim::Packet p = sources.back()->request_packet(item.spec);
+        if (item.edit) item.edit(p);
+        host.plot(p);
         note(run, host, {52, p.i16(0)});
     }
     note(run, host, sim::plot_finish(host));

@@ -24,11 +24,14 @@ sim::ConfigStore stored_record(std::initializer_list<const char*> edits = {});
 // whose fetch replies may misbehave. The image is produced by the step after it.
 struct PlotItem {
     PlotItem(const sim::PlotOp& o) : op(o) {}  // NOLINT: a drawing request is a step
-    PlotItem(const sim::Picture* p, const sim::ImageSpec& s, const sim::ReplyFaults& f = {}) : picture(p), spec(s), faults(f) {}
+    PlotItem(const sim::Picture* p, const sim::ImageSpec& s, const sim::ReplyFaults& f = {},
+             std::function<void(sim::Packet&)> e = {})
+        : picture(p), spec(s), faults(f), edit(std::move(e)) {}
     sim::PlotOp op;
     const sim::Picture* picture = nullptr;
     sim::ImageSpec spec;
     sim::ReplyFaults faults;
+    std::function<void(sim::Packet&)> edit;  // changes request 52 before it is sent
 };
 
 // What the host saw of one image's fetch and release callbacks.
