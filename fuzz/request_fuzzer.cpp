@@ -40,8 +40,11 @@ constexpr int16_t k_config_codes[] = {2, 11, 20, 21, 22, 23, 25, 40, 44, 47, 49,
 
 constexpr size_t PACKET_SIZE = 4096;        // larger than any fixed field either handler touches
 constexpr int MAX_OPERATIONS = 200;
-constexpr int MAX_FETCHES_PER_REQUEST = 256;  // then the host stops the image
-constexpr uint32_t MAX_REPLY_BYTES = 1u << 20;
+// This host stops an image after 64 lines, or at once when a line is wider than 65536
+// pixels: the driver's work grows with the frame the host announces, and a run should
+// spend its time on many inputs rather than on halftoning one huge image.
+constexpr int MAX_FETCHES_PER_REQUEST = 64;
+constexpr int64_t MAX_LINE_PIXELS = 65536;
 
 // One fetch reply the host handed out: the 16-byte record and the pixels behind it.
 struct Reply {
@@ -86,7 +89,7 @@ void* __attribute__((cdecl)) fetch_line(void* request) {
         case 7: fail = 1; break;
         default: break;                                      // exact
     }
-    if (++g.fetches > MAX_FETCHES_PER_REQUEST || count < 0 || count > MAX_REPLY_BYTES) {
+    if (++g.fetches > MAX_FETCHES_PER_REQUEST || pixels > MAX_LINE_PIXELS || count < 0 || count > 4 * MAX_LINE_PIXELS) {
         stop = 1;
         count = 0;
     }
