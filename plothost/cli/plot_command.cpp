@@ -1,10 +1,16 @@
 // plot and settings: a plot-time session as the CAD host runs it.
 #include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <memory>
+
+#include <unistd.h>
 
 #include "commands.h"
 #include "drawing/drawing.h"
+#include "sim/image_source.h"
 #include "sim/plot_session.h"
 
 namespace cli {
@@ -33,40 +39,88 @@ struct Counts {
     size_t requests = 0, vectors = 0, polygons = 0, images = 0, refused = 0;
 };
 
-// The drawing as host requests.
-std::vector<sim::PlotOp> to_requests(const drawing::Drawing& d, double res, Counts& n) {
-    std::vector<sim::PlotOp> ops;
+void count(const sim::PlotReply& r, Counts& n) {
+    ++n.requests;
+    if (r.word0 == -1) ++n.refused;
+}
+
+sim::HostPoint point(const drawing::Drawing& d, const drawing::Op& op, size_t k, double res) {
+    return {host_units(op.xy[k], res, d, op), host_units(op.xy[k + 1], res, d, op)};
+}
+
+// The picture an image operation names: a built-in one (photo:WxH, mono:WxH) or a file.
+sim::Picture picture_for(const drawing::Drawing& d, const drawing::Op& op) {
+    const std::string& s = op.source;
+    size_t colon = s.find(':');
+    if (colon != std::string::npos && (s.compare(0, colon, "photo") == 0 || s.compare(0, colon, "mono") == 0)) {
+        int w = 0, h = 0;
+        char x = 0;
+        if (std::sscanf(s.c_str() + colon + 1, "%d%c%d", &w, &x, &h) != 3 || x != 'x' || w < 1 || h < 1 || w > 20000 || h > 20000)
+            throw Error(d.name + ":" + std::to_string(op.line) + ": a built-in image is photo:WxH or mono:WxH with sizes 1..20000");
+        return s[0] == 'p' ? sim::synthetic_colour(w, h) : sim::synthetic_monochrome(w, h);
+    }
+    sim::Picture pic;
+    std::string why;
+    if (!sim::load_picture(s, pic, why)) throw Error(d.name + ":" + std::to_string(op.line) + ": " + why);
+    return pic;
+}
+
+// A progress line on the terminal while the driver pulls an image's lines; it erases
+// itself when the image is done.
+std::function<void(double)> progress_line(size_t image, int line) {
+    return [image, line, shown = -1](double fraction) mutable {
+        int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100);
+        if (percent == shown) return;
+        shown = percent;
+        if (percent >= 100) std::fprintf(stderr, "\r%40s\r", "");
+        else std::fprintf(stderr, "\rimage %zu (line %d): %3d%%", image, line, percent);
+    };
+}
+
+// Sends the drawing's requests in order. Image sources stay alive until the plot ends:
+// the driver pulls an image's lines when the next request arrives.
+void send_drawing(sim::Host& host, const drawing::Drawing& d, double res, Counts& n,
+                  std::vector<std::unique_ptr<sim::ImageSource>>& sources) {
     for (const drawing::Op& op : d.ops) {
         switch (op.kind) {
-            case drawing::Op::PEN: ops.push_back(sim::op_pen(op.number)); break;
-            case drawing::Op::LINE_TYPE: ops.push_back(sim::op_line_type(op.number)); break;
-            case drawing::Op::WIDTH: ops.push_back(sim::op_width(op.value / 25.4)); break;
-            case drawing::Op::LIFT: ops.push_back(sim::op_lift()); break;
-            case drawing::Op::MOVE:
-                ops.push_back(sim::op_move(host_units(op.xy[0], res, d, op), host_units(op.xy[1], res, d, op)));
+            case drawing::Op::PEN: count(sim::send_plot_op(host, sim::op_pen(op.number)), n); break;
+            case drawing::Op::LINE_TYPE: count(sim::send_plot_op(host, sim::op_line_type(op.number)), n); break;
+            case drawing::Op::WIDTH: count(sim::send_plot_op(host, sim::op_width(op.value / 25.4)), n); break;
+            case drawing::Op::LIFT: count(sim::send_plot_op(host, sim::op_lift()), n); break;
+            case drawing::Op::MOVE: {
+                sim::HostPoint p = point(d, op, 0, res);
+                count(sim::send_plot_op(host, sim::op_move(p.x, p.y)), n);
                 break;
-            case drawing::Op::DRAW:
-                ops.push_back(sim::op_draw(host_units(op.xy[0], res, d, op), host_units(op.xy[1], res, d, op)));
+            }
+            case drawing::Op::DRAW: {
+                sim::HostPoint p = point(d, op, 0, res);
+                count(sim::send_plot_op(host, sim::op_draw(p.x, p.y)), n);
                 ++n.vectors;
                 break;
+            }
             case drawing::Op::POLYGON: {
                 std::vector<sim::HostPoint> pts;
-                for (size_t k = 0; k + 1 < op.xy.size(); k += 2)
-                    pts.push_back({host_units(op.xy[k], res, d, op), host_units(op.xy[k + 1], res, d, op)});
-                ops.push_back(sim::op_polygon(op.number, pts, op.pointer_form));
+                for (size_t k = 0; k + 1 < op.xy.size(); k += 2) pts.push_back(point(d, op, k, res));
+                count(sim::send_plot_op(host, sim::op_polygon(op.number, pts, op.pointer_form)), n);
                 ++n.polygons;
                 break;
             }
-            case drawing::Op::IMAGE: break;  // images travel through the fetch callbacks
+            case drawing::Op::IMAGE: {
+                sources.push_back(std::make_unique<sim::ImageSource>(picture_for(d, op)));
+                if (isatty(2)) sources.back()->progress = progress_line(n.images + 1, op.line);
+                sim::HostPoint a = point(d, op, 0, res), b = point(d, op, 2, res);
+                sim::ImageSpec spec;
+                spec.x0 = std::min(a.x, b.x);
+                spec.y0 = std::min(a.y, b.y);
+                spec.x1 = std::max(a.x, b.x);
+                spec.y1 = std::max(a.y, b.y);
+                spec.transparent = op.transparent ? 1 : 0;
+                sim::send_image(host, *sources.back(), spec);
+                ++n.requests;
+                ++n.images;
+                break;
+            }
         }
-    }
-    return ops;
-}
-
-void count(const std::vector<sim::PlotReply>& replies, Counts& n) {
-    for (const sim::PlotReply& r : replies) {
-        ++n.requests;
-        if (r.word0 == -1) ++n.refused;
     }
 }
 
@@ -92,13 +146,12 @@ int cmd_plot(const Options& o) {
     install_dialog_script(o);
 
     Counts n;
-    std::vector<sim::PlotOp> ops = to_requests(d, res, n);
     sim::PlotSetup setup;
     setup.resolution = res;
-    count(sim::plot_prepare(host, setup), n);
-    count(sim::plot_draw(host, ops), n);
-    sim::PlotReply end = sim::plot_finish(host);
-    count({end}, n);
+    for (const sim::PlotReply& r : sim::plot_prepare(host, setup)) count(r, n);
+    std::vector<std::unique_ptr<sim::ImageSource>> sources;
+    send_drawing(host, d, res, n, sources);
+    count(sim::plot_finish(host), n);
     sim::Packet settings(31);
     host.plot(settings);
 

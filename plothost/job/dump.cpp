@@ -71,8 +71,9 @@ void list_rtl(std::ostringstream& out, const Item& it, RtlState& rtl) {
         if (it.data.size() >= 4) {
             int w = be_number(it.data, 0, 4);
             G4Image img = decode_g4(it.data.substr(4), w, rtl.rows);
-            out << ", width prefix " << w << ", " << it.data.size() - 4 << " bytes MMR, " << img.rows_decoded << " of "
-                << rtl.rows << " rows decode";
+            out << ", width prefix " << w << ", " << it.data.size() - 4 << " bytes MMR, ";
+            if (img.too_large) out << "too large to decode";
+            else out << img.rows_decoded << " of " << rtl.rows << " rows decode";
         }
     }
     out << "\n";
@@ -136,7 +137,9 @@ void list_qdpx(std::ostringstream& out, const Item& it, RtlState& img) {
         if (it.data.size() >= 26) out << " shown " << be_number(it.data, 16, 4) << " x " << be_number(it.data, 20, 4);
     } else if (it.opcode == 0x9B && it.sub == 0x5C) {
         G4Image g = decode_g4(it.data, img.width, img.rows);
-        out << ": " << it.data.size() << " bytes, " << g.rows_decoded << " of " << img.rows << " rows decode";
+        out << ": " << it.data.size() << " bytes, ";
+        if (g.too_large) out << "too large to decode";
+        else out << g.rows_decoded << " of " << img.rows << " rows decode";
     } else if (it.opcode == 0x9B && it.sub == 0x4E) {
         out << ": \"" << printable(it.data) << "\"";
     } else if (it.opcode == 0x14 && it.words.size() >= 1) {

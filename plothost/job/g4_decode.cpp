@@ -79,6 +79,10 @@ G4Image decode_g4(const std::string& data, int width, int rows) {
     G4Image img;
     img.width = width;
     if (width <= 0 || rows <= 0) return img;
+    if (width > (1 << 20) || static_cast<int64_t>(width / 8 + 1) * rows > (int64_t{256} << 20)) {
+        img.too_large = true;
+        return img;
+    }
     std::string file = wrap_in_tiff(data, width, rows);
     MemFile m{&file, 0};
     TIFFErrorHandler old_err = TIFFSetErrorHandler(quiet);

@@ -221,6 +221,12 @@ struct Reader {
                 if (i + 2 + count_bytes > b.size()) break;
                 int64_t n = count_bytes == 4 ? static_cast<uint32_t>(be_number(b, i + 2, 4)) : static_cast<uint16_t>(be_number(b, i + 2, 2));
                 size_t data_at = i + 2 + count_bytes;
+                // A placement at 300 or 600 dpi carries no target size but keeps the byte
+                // count of the full record: its 18 bytes end with 00 01 before the next
+                // command.
+                if (it.sub == 0x5F && n == 26 && data_at + 19 <= b.size() && b[data_at + 16] == 0 && b[data_at + 17] == 1 &&
+                    static_cast<uint8_t>(b[data_at + 18]) == 0x9B)
+                    n = 18;
                 if (static_cast<uint64_t>(n) > b.size() - data_at) break;
                 it.data = b.substr(data_at, n);
                 i = data_at + n;

@@ -43,7 +43,7 @@ const std::vector<double> k_dashes[9] = {
     {25, 10, 10, 10, 10, 10, 25}, {35, 10, 0, 10, 0, 10, 35}, {25, 10, 0, 10, 10, 10, 0, 10, 25},
 };
 
-constexpr long long MAX_PIXELS = 400LL * 1000 * 1000;
+constexpr long long MAX_PIXELS = 100LL * 1000 * 1000;  // a 200 x 150 in sheet at 200 dpi, say
 
 // A picture coordinate as an int, held just outside the picture so that nothing drawn
 // from arbitrary job values can overflow the conversion.
@@ -147,7 +147,49 @@ public:
 
     // One-bit rows (1 = black) placed with their first pixel at (x, y) in device units,
     // `dot_units` device units per dot; rows advance along +y (or +x when `columns`).
+    // Dots smaller than a picture pixel are averaged, so a halftone shows as grey.
     void bitmap(const G4Image& img, int shown_width, double x, double y, double dot_units, bool columns) {
+        if (img.rows_decoded == 0 || shown_width <= 0) return;
+        double across = dot_units * scale_;
+        if (across >= 1) {
+            bitmap_large(img, shown_width, x, y, dot_units, columns);
+            return;
+        }
+        double w_units = (columns ? img.rows_decoded : shown_width) * dot_units;
+        double h_units = (columns ? shown_width : img.rows_decoded) * dot_units;
+        int left = clamp_px(px(x), pic_.width), top = clamp_px(py(y + h_units), pic_.height);
+        int right = clamp_px(px(x + w_units), pic_.width), bottom = clamp_px(py(y), pic_.height);
+        if (right < left || bottom < top) return;
+        int w = right - left + 1, h = bottom - top + 1;
+        std::vector<uint32_t> black(static_cast<size_t>(w) * h), total(black.size());
+        // Picture column or row of each dot along the raster row (the same for every row).
+        std::vector<int> along(static_cast<size_t>(shown_width));
+        for (int c = 0; c < shown_width; ++c)
+            along[c] = columns ? clamp_px(py(y + (c + 0.5) * dot_units), pic_.height) - top
+                               : clamp_px(px(x + (c + 0.5) * dot_units), pic_.width) - left;
+        for (int r = 0; r < img.rows_decoded; ++r) {
+            const std::vector<uint8_t>& row = img.rows[r];
+            int fixed = columns ? clamp_px(px(x + (r + 0.5) * dot_units), pic_.width) - left
+                                : clamp_px(py(y + (r + 0.5) * dot_units), pic_.height) - top;
+            if (fixed < 0 || fixed >= (columns ? w : h)) continue;
+            int n = std::min(shown_width, static_cast<int>(row.size()) * 8);
+            for (int c = 0; c < n; ++c) {
+                int a = along[c];
+                if (a < 0 || a >= (columns ? h : w)) continue;
+                size_t k = columns ? static_cast<size_t>(a) * w + fixed : static_cast<size_t>(fixed) * w + a;
+                ++total[k];
+                black[k] += (row[c >> 3] >> (7 - (c & 7))) & 1;
+            }
+        }
+        for (int iy = 0; iy < h; ++iy)
+            for (int ix = 0; ix < w; ++ix) {
+                size_t k = static_cast<size_t>(iy) * w + ix;
+                if (total[k] && black[k]) dot(left + ix, top + iy, static_cast<uint8_t>(255 - 255 * black[k] / total[k]));
+            }
+    }
+
+    // Dots at least a picture pixel across: each is a filled block.
+    void bitmap_large(const G4Image& img, int shown_width, double x, double y, double dot_units, bool columns) {
         for (int r = 0; r < img.rows_decoded; ++r) {
             const std::vector<uint8_t>& row = img.rows[r];
             for (int c = 0; c < shown_width && c / 8 < static_cast<int>(row.size()); ++c) {
@@ -211,6 +253,8 @@ Picture render_hpgl(const Job& j, double dpi, PreviewStats& st) {
     int rtl_width = 0, rtl_rows = 0, dpi_rtl = 300;
     double cap_x = 0, cap_y = 0;
     bool pending_bitmap = false;
+    std::vector<double> window;  // the last IW: how the image in raster mode is laid out
+    bool new_window = false, columns = false;
     for (const Item& it : j.items) {
         if (it.kind == Item::HPGL) {
             std::vector<double> n = hpgl_numbers(it.params);
@@ -221,6 +265,7 @@ Picture render_hpgl(const Job& j, double dpi, PreviewStats& st) {
             else if (m == "PW" && !n.empty()) width_units = n[0] / 25.4 * 1016;
             else if ((m == "PA" || m == "PU") && n.size() >= 2) { x = n[n.size() - 2]; y = n[n.size() - 1]; }
             else if (m == "PR" && n.size() >= 2) { x += n[0]; y += n[1]; }
+            else if (m == "IW") { window = n; new_window = true; }
             else if (m == "PM" && !n.empty() && n[0] == 0) { polygon = true; poly.assign(1, {x, y}); }
             else if (m == "PM" && !n.empty() && n[0] == 2) polygon = false;
             else if (m == "FP") {
@@ -250,7 +295,18 @@ Picture render_hpgl(const Job& j, double dpi, PreviewStats& st) {
         }
         if (it.kind != Item::RTL) continue;
         const std::string& m = it.mnemonic;
-        if (m == "%A") { cap_x = x; cap_y = y; pending_bitmap = true; }
+        if (m == "%A") {
+            cap_x = x;
+            cap_y = y;
+            pending_bitmap = true;
+            // The first band of an image tells its order; later bands keep it.
+            // Column order starts at the frame's near corner, the window given as x0, y0,
+            // x1, y1: each raster row is a column of the frame, rows advance along x. Row
+            // order starts at the far x edge: rows are lines across the frame, advancing
+            // along y, drawn back from that edge so the picture lands in its frame.
+            if (new_window) columns = window.size() == 4 && window[0] == x && window[1] == y;
+            new_window = false;
+        }
         else if (m == "*tR") dpi_rtl = std::max(1, std::atoi(it.params.c_str()));
         else if (m == "*rS") rtl_width = std::atoi(it.params.c_str());
         else if (m == "*rT") rtl_rows = std::atoi(it.params.c_str());
@@ -258,10 +314,7 @@ Picture render_hpgl(const Job& j, double dpi, PreviewStats& st) {
             int w = be_number(it.data, 0, 4);
             G4Image img = decode_g4(it.data.substr(4), w, rtl_rows);
             double dot = 1016.0 / dpi_rtl;
-            // Rows run across the frame from its far x edge back to the near one (row order)
-            // and are placed so the picture lands in the frame the host gave.
-            cv.bitmap(img, rtl_width, cap_x - rtl_width * dot, cap_y, dot, false);
-            cap_y += rtl_rows * dot;
+            cv.bitmap(img, rtl_width, columns ? cap_x : cap_x - rtl_width * dot, cap_y, dot, columns);
             ++st.images;
         }
     }
@@ -316,8 +369,13 @@ Picture render_qdpx(const Job& j, double dpi, PreviewStats& st) {
     int req_pen = 0, line_type = 0;
     double width_units = 1;
     int marks_seen = 0;
-    int img_w = 0, img_h = 0, shown_w = 0;
-    double img_x = 0, img_y = 0;
+    struct Block {
+        int32_t x, y, w, rows;
+        double dot;  // device units per dot
+        const Item* data;
+    };
+    std::vector<Block> blocks;
+    Block placed{0, 0, 0, 0, 1, nullptr};
     for (const Item& it : j.items) {
         if (it.kind != Item::QDPX) continue;
         switch (it.opcode) {
@@ -357,24 +415,35 @@ Picture render_qdpx(const Job& j, double dpi, PreviewStats& st) {
             }
             case 0x9B:
                 if (it.sub == 0x5F && it.data.size() >= 16) {
-                    img_x = be_number(it.data, 0, 4);
-                    img_y = be_number(it.data, 4, 4);
-                    img_w = be_number(it.data, 8, 4);
-                    img_h = be_number(it.data, 12, 4);
-                    // Without a target size (300 and 600 dpi) the printer shows one dot per unit.
-                    shown_w = it.data.size() >= 26 ? be_number(it.data, 16, 4) : img_w;
-                } else if (it.sub == 0x5C && img_w > 0 && img_h > 0) {
-                    G4Image img = decode_g4(it.data, img_w, img_h);
-                    // The background patch (32 x 1 white, stretched) only whitens; skip it.
-                    if (img_w != 32 || img_h != 1) {
-                        double dot = static_cast<double>(shown_w) / img_w;
-                        cv.bitmap(img, img_w, img_x, img_y, dot > 0 ? dot : 1, false);
-                        ++st.images;
-                    }
+                    placed = Block{be_number(it.data, 0, 4), be_number(it.data, 4, 4), be_number(it.data, 8, 4), be_number(it.data, 12, 4),
+                                   // Without a target size (300 and 600 dpi) a dot takes one unit,
+                                   // as the band advance between blocks counts it.
+                                   it.data.size() >= 26 ? static_cast<double>(be_number(it.data, 16, 4)) / std::max(1, be_number(it.data, 8, 4)) : 1.0,
+                                   nullptr};
+                } else if (it.sub == 0x5C && placed.w > 0 && placed.rows > 0 && !(placed.w == 32 && placed.rows == 1)) {
+                    // (The 32 x 1 background patch only whitens the paper: nothing to draw.)
+                    placed.data = &it;
+                    blocks.push_back(placed);
                 }
                 break;
             default: break;
         }
+    }
+    // A banded image advances its position by each band's rows: along x when its raster
+    // rows are columns of the frame, along y otherwise. A lone band follows the sheet:
+    // landscape sheets are fetched column by column.
+    bool landscape = sheet.width_units >= sheet.height_units;
+    for (size_t k = 0; k < blocks.size(); ++k) {
+        const Block& b = blocks[k];
+        bool columns = landscape;
+        const Block* next = k + 1 < blocks.size() ? &blocks[k + 1] : nullptr;
+        const Block* prev = k > 0 ? &blocks[k - 1] : nullptr;
+        if (next && next->w == b.w && next->x == b.x + b.rows && next->y == b.y) columns = true;
+        else if (next && next->w == b.w && next->y == b.y + b.rows && next->x == b.x) columns = false;
+        else if (prev && prev->w == b.w && b.x == prev->x + prev->rows && b.y == prev->y) columns = true;
+        else if (prev && prev->w == b.w && b.y == prev->y + prev->rows && b.x == prev->x) columns = false;
+        cv.bitmap(decode_g4(b.data->data, b.w, b.rows), b.w, b.x, b.y, b.dot > 0 ? b.dot : 1, columns);
+        ++st.images;
     }
     return cv.take();
 }

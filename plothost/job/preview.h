@@ -14,7 +14,7 @@ struct Picture {
 };
 
 struct PreviewStats {
-    size_t lines = 0, polygons = 0, images = 0;
+    size_t lines = 0, polygons = 0, images = 0;  // images: raster blocks (a banded image has several)
 };
 
 // Renders at `dpi` pixels per inch. Throws std::runtime_error for a job it cannot place

@@ -299,6 +299,7 @@ void* ImageSource::answer(const uint8_t* req) {
     // Where this line lies in the frame, and so in the picture.
     const double lo = rd32(req, columns ? 16 : 20), hi = rd32(req, columns ? 24 : 28);
     const double f0 = columns ? spec_.x0 : spec_.y0, f1 = columns ? spec_.x1 : spec_.y1;
+    if (progress && f1 != f0) progress((hi - f0) / (f1 - f0));
     const int32_t across = columns ? picture.width : picture.height;  // picture lines
     const int32_t along = columns ? picture.height : picture.width;   // pixels per picture line
     int32_t at = f1 != f0 ? static_cast<int32_t>(((lo + hi) / 2 - f0) / (f1 - f0) * across) : 0;

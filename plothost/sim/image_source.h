@@ -3,6 +3,7 @@
 // can be made to stop, fail, or carry fewer or more pixels than asked.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ public:
 
     Picture picture;
     ReplyFaults faults;
+    // Called with the fraction of the frame fetched so far, for progress reports.
+    std::function<void(double)> progress;
     std::vector<std::vector<uint8_t>> requests;  // every fetch request record (144 bytes)
     int32_t releases = 0;                        // release calls with a reply of ours
     int32_t foreign_releases = 0;                // release calls with anything else
