@@ -13,6 +13,9 @@
 #include "plot_run.h"
 #include "sim/record_fields.h"
 
+using sim::record_assign;
+using sim::RecordEdit;
+
 namespace {
 
 using namespace sim;
@@ -233,19 +236,68 @@ TEST_P(FaultSweep, HostWritesAtTheEdgesOfEveryFlushOfALargePlot) {
     for (int k : edges) expect_write_failure(clean, plot(drawing, [k](Host& h) { h.faults.fail_write_at = k; }), k);
 }
 
-// The full sample drawing at the boundary values: the first write, the last, one past it.
-TEST_P(FaultSweep, HostWritesOfTheSamplePlot) {
+// The full sample drawing, images included (at 200 dots per inch, so that each run takes
+// seconds, not minutes), at the boundary values: the first and last host write of every
+// request that writes, then the first and last allocation of every request that
+// allocates, and the first and last line of every image stopped and failed.
+using SampleFaultSweep = FaultSweep;  // on the E-arch sheet the sample is drawn for
+
+TEST_P(SampleFaultSweep, SamplePlotAtTheBoundaries) {
+    const int output_flags = store.record[30] | store.record[31] << 8;
+    record_assign(store.record, "output_flags=" + std::to_string((output_flags & ~0x0F00) | 0x0800), RecordEdit::raw);
     PlotSetup setup;
     setup.resolution = configured_resolution(store);
-    const std::vector<PlotOp> ops = drawing_requests(drawing::sample_drawing(), setup.resolution);
-    const std::vector<PlotItem> drawing(ops.begin(), ops.end());
+    const DrawingRequests sample = drawing_requests(drawing::sample_drawing(), setup.resolution);
+    const std::vector<PlotItem>& drawing = sample.items;
     PlotRun clean = run_plot(store, setup, drawing);
     expect_clean_end(clean);
     ASSERT_TRUE(clean.console.empty());
-    const int writes = static_cast<int>(clean.write_pieces.size());
-    for (int k : {1, 2, writes - 1, writes})
+    ASSERT_EQ(clean.images.size(), 3u);
+
+    std::vector<int> writes, allocations;
+    for (size_t i = 0; i < clean.replies.size(); ++i) {
+        const int writes_before = i ? clean.writes_after[i - 1] : 0, allocations_before = i ? clean.allocations_after[i - 1] : 0;
+        if (clean.writes_after[i] > writes_before) writes.insert(writes.end(), {writes_before + 1, clean.writes_after[i]});
+        if (clean.allocations_after[i] > allocations_before)
+            allocations.insert(allocations.end(), {allocations_before + 1, clean.allocations_after[i]});
+    }
+    for (int k : writes)
         expect_write_failure(clean, run_plot(store, setup, drawing, [k](Host& h) { h.faults.fail_write_at = k; }), k);
-    EXPECT_EQ(run_plot(store, setup, drawing, [writes](Host& h) { h.faults.fail_write_at = writes + 1; }).job, clean.job);
+    EXPECT_EQ(run_plot(store, setup, drawing, [&](Host& h) { h.faults.fail_write_at = clean.writes_after.back() + 1; }).job, clean.job);
+
+    for (int k : allocations) {
+        SCOPED_TRACE(testing::Message() << "allocation " << k << " fails");
+        PlotRun r = run_plot(store, setup, drawing, [k](Host&) { driver_alloc_fail_nth(k); });
+        expect_clean_end(r);
+        for (const ImageCalls& img : r.images) EXPECT_EQ(img.outstanding, 0u);
+        if (clean.replies[request_at(clean.allocations_after, k)].code != BEGIN_PLOT) {  // an image's buffer: the plot goes on
+            expect_same_replies(clean, r);
+            expect_trailer(r);
+            EXPECT_EQ(r.latch, 0);
+        }
+    }
+
+    size_t image = 0;
+    std::vector<PlotItem> faulty = drawing;
+    for (PlotItem& item : faulty) {
+        if (!item.picture) continue;
+        const ImageCalls& calls = clean.images[image++];
+        for (int32_t line : {calls.first_line, calls.first_line + static_cast<int32_t>(calls.fetches) - 1}) {
+            for (bool fail : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "image " << image << (fail ? " fails" : " stops") << " at line " << line);
+                item.faults = ReplyFaults{};
+                (fail ? item.faults.fail_at : item.faults.stop_at) = line;
+                PlotRun r = run_plot(store, setup, faulty);
+                expect_clean_end(r);
+                expect_same_replies(clean, r);
+                expect_trailer(r);
+                EXPECT_EQ(r.latch, 0);
+                EXPECT_EQ(r.message_boxes.size(), fail ? 1u : 0u);
+                EXPECT_EQ(r.images[image - 1].outstanding, fail ? 1u : 0u);
+            }
+        }
+        item.faults = ReplyFaults{};
+    }
 }
 
 // Every allocation the plot makes fails in turn. The output buffer's failure at begin
@@ -326,6 +378,8 @@ TEST_P(FaultSweep, ConfigurationLoadOrSaveFails) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LanguagesAndOrders, FaultSweep, ::testing::ValuesIn(k_setups),
+                         [](const testing::TestParamInfo<Setup>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Languages, SampleFaultSweep, ::testing::Values(k_setups[0], k_setups[1]),
                          [](const testing::TestParamInfo<Setup>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "plot_run.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
@@ -100,27 +102,41 @@ double configured_resolution(const sim::ConfigStore& store) {
     return entry.f64(24);
 }
 
-std::vector<sim::PlotOp> drawing_requests(const drawing::Drawing& d, double res) {
+DrawingRequests drawing_requests(const drawing::Drawing& d, double res) {
     auto units = [res](double mm) { return static_cast<uint16_t>(std::floor(mm / 25.4 * res + 0.5)); };
-    std::vector<sim::PlotOp> ops;
+    DrawingRequests out;
     for (const drawing::Op& op : d.ops) {
         switch (op.kind) {
-            case drawing::Op::PEN: ops.push_back(sim::op_pen(op.number)); break;
-            case drawing::Op::LINE_TYPE: ops.push_back(sim::op_line_type(op.number)); break;
-            case drawing::Op::WIDTH: ops.push_back(sim::op_width(op.value / 25.4)); break;
-            case drawing::Op::LIFT: ops.push_back(sim::op_lift()); break;
-            case drawing::Op::MOVE: ops.push_back(sim::op_move(units(op.xy[0]), units(op.xy[1]))); break;
-            case drawing::Op::DRAW: ops.push_back(sim::op_draw(units(op.xy[0]), units(op.xy[1]))); break;
+            case drawing::Op::PEN: out.items.push_back(sim::op_pen(op.number)); break;
+            case drawing::Op::LINE_TYPE: out.items.push_back(sim::op_line_type(op.number)); break;
+            case drawing::Op::WIDTH: out.items.push_back(sim::op_width(op.value / 25.4)); break;
+            case drawing::Op::LIFT: out.items.push_back(sim::op_lift()); break;
+            case drawing::Op::MOVE: out.items.push_back(sim::op_move(units(op.xy[0]), units(op.xy[1]))); break;
+            case drawing::Op::DRAW: out.items.push_back(sim::op_draw(units(op.xy[0]), units(op.xy[1]))); break;
             case drawing::Op::POLYGON: {
                 std::vector<sim::HostPoint> pts;
                 for (size_t k = 0; k + 1 < op.xy.size(); k += 2) pts.push_back({units(op.xy[k]), units(op.xy[k + 1])});
-                ops.push_back(sim::op_polygon(op.number, pts, op.pointer_form));
+                out.items.push_back(sim::op_polygon(op.number, pts, op.pointer_form));
                 break;
             }
-            case drawing::Op::IMAGE: break;
+            case drawing::Op::IMAGE: {
+                int w = 0, h = 0;
+                const bool photo = op.source.rfind("photo:", 0) == 0;
+                if (std::sscanf(op.source.c_str() + op.source.find(':') + 1, "%dx%d", &w, &h) != 2)
+                    throw std::runtime_error("only built-in pictures: " + op.source);
+                out.pictures.push_back(std::make_unique<sim::Picture>(photo ? sim::synthetic_colour(w, h) : sim::synthetic_monochrome(w, h)));
+                sim::ImageSpec spec;
+                spec.x0 = std::min(units(op.xy[0]), units(op.xy[2]));
+                spec.y0 = std::min(units(op.xy[1]), units(op.xy[3]));
+                spec.x1 = std::max(units(op.xy[0]), units(op.xy[2]));
+                spec.y1 = std::max(units(op.xy[1]), units(op.xy[3]));
+                spec.transparent = op.transparent ? 1 : 0;
+                out.items.push_back(PlotItem(out.pictures.back().get(), spec));
+                break;
+            }
         }
     }
-    return ops;
+    return out;
 }
 
 std::string message_line(int row) { return std::string("\n") + message_builtin(row) + "\n"; }

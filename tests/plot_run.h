@@ -4,6 +4,7 @@
 #pragma once
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,8 +75,12 @@ PlotRun run_plot_in(sim::Host& host, const sim::PlotSetup& setup, const std::vec
 double configured_resolution(const sim::ConfigStore& store);
 
 // A drawing in millimetres as host requests at `res` units per inch, converted as plothost
-// plot converts it. Images are left out.
-std::vector<sim::PlotOp> drawing_requests(const drawing::Drawing& d, double res);
+// plot converts it; its images are the built-in pictures they name (photo:WxH, mono:WxH).
+struct DrawingRequests {
+    std::vector<std::unique_ptr<sim::Picture>> pictures;  // what the image steps point to
+    std::vector<PlotItem> items;
+};
+DrawingRequests drawing_requests(const drawing::Drawing& d, double res);
 
 // The console line the driver prints for message `row` ("\n%s\n").
 std::string message_line(int row);
