@@ -37,6 +37,11 @@ const cli::Command k_commands[] = {
                "  Reads or edits a stored configuration (the host's 40-byte record) by field name;\n"
                "  values are checked against what the driver's dialogs accept.\n",
      cli::cmd_record},
+    {"dialog-test", "plothost dialog-test SCRIPT [-o FILE] [--shots DIR] [--dll PATH]\n"
+                    "  A configuration session (\"session plot\": and then a plot) whose dialogs the\n"
+                    "  script works as a user; prints what the user saw and the stored record. The\n"
+                    "  Linux build and the real DLL under Wine give the same text for one script.\n",
+     cli::cmd_dialog_test},
 #ifdef PLOTHOST_JOB_TOOLS
     {"dump", "plothost dump JOB\n"
              "  Lists a printer job: PJL lines, HP-GL/2 instructions with polyline numbers as\n"

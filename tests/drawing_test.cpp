@@ -7,9 +7,11 @@ namespace {
 TEST(Drawing, ParsesEveryOperation) {
     drawing::Drawing d = drawing::parse_drawing(
         "# comment\npen 3\nlinetype 8\nwidth 0.35  # mm\nmove 10 20\ndraw 30.5 40\nlift\npolygon 5 0 0 10 0 10 10\n"
-        "polygon* 2 1 1 2 2\nimage pic.png 0 0 50 40 transparent\nimage photo:64x32 10 10 20 20\n",
+        "polygon* 2 1 1 2 2\nimage pic.png 0 0 50 40 transparent\nimage photo:64x32 10 10 20 20\nlabel Plano 7 rev B\n",
         "dir/a.draw");
-    ASSERT_EQ(d.ops.size(), 10u);
+    ASSERT_EQ(d.ops.size(), 11u);
+    EXPECT_EQ(d.ops.back().kind, drawing::Op::LABEL);
+    EXPECT_EQ(d.ops.back().source, "Plano 7 rev B");
     EXPECT_EQ(d.ops[0].kind, drawing::Op::PEN);
     EXPECT_EQ(d.ops[0].number, 3);
     EXPECT_EQ(d.ops[0].line, 2);
@@ -20,7 +22,7 @@ TEST(Drawing, ParsesEveryOperation) {
     EXPECT_TRUE(d.ops[7].pointer_form);
     EXPECT_EQ(d.ops[8].source, "dir/pic.png");
     EXPECT_TRUE(d.ops[8].transparent);
-    EXPECT_EQ(d.ops.back().source, "photo:64x32");
+    EXPECT_EQ(d.ops[9].source, "photo:64x32");
 }
 
 TEST(Drawing, ErrorsNameTheFileLineAndProblem) {
@@ -37,6 +39,8 @@ TEST(Drawing, ErrorsNameTheFileLineAndProblem) {
         {"polygon 1 0 0\n", "x.draw:1: expected: polygon PEN X1 Y1 X2 Y2 ... (at least two points)"},
         {"image a.png 0 0 0 5\n", "x.draw:1: the image frame has no area"},
         {"move nan 1\n", "x.draw:1: 'nan' is not a number"},
+        {"label\n", "x.draw:1: expected: label TEXT"},
+        {"label 12345678901234567890123456789012345678901234567890123456789012345\n", "x.draw:1: a job label has at most 64 characters"},
     };
     for (const Case& c : cases) {
         try {

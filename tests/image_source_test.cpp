@@ -171,3 +171,22 @@ TEST(ImageSource, LoadsPngFiles) {
 }
 
 }  // namespace
+
+#include "driver_fixture.h"
+#include "sim/session_script.h"
+
+namespace {
+
+TEST_F(DriverTest, SessionScriptsSendImages) {
+    const std::string setup =
+        "store 01000000 01000000 8C010000 0000 0000 0000 0000 01000000 0000 0000 0010 0004 0000 007BBBE4FF 00\n"
+        "plot 49 i16@4=1 u8@7=2\nplot 50\nplot 43 u8@8=7\nplot 29 i16@4=3 i32@11=1\n"
+        "plot 48 i32@5=0 f64@9=10000 f64@17=10000 f64@41=1016 f64@49=1016\nplot 30\n";
+    std::string transcript = sim::run_session_script(*host, setup + "image 0 0 100 100 mono w=8 h=8\nplot 53\n");
+    EXPECT_NE(transcript.find("> image 0 0 100 100 mono w=8 h=8\n  word0 = 52\n  +122: 01\n"), std::string::npos);
+    EXPECT_NE(host->job.find("\x1b*r64S\x1b*r29T"), std::string::npos);  // 29 x 29 dots at 300 dpi
+    for (const char* bad : {"image 0 0 100\n", "image 0 0 1 1 speed=3\n", "image 0 0 1 1 /no/such/file.pnm\n"})
+        EXPECT_THROW(sim::run_session_script(*host, bad), sim::ScriptError) << bad;
+}
+
+}  // namespace

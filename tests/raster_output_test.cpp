@@ -1,4 +1,5 @@
 #include <functional>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ protected:
     }
     OneBitImage image{32, 0};
 };
+
+int count_of_command(const Strings& commands, const std::string& what) {
+    return static_cast<int>(std::count(commands.begin(), commands.end(), what));
+}
 
 TEST(SwapWordBytes, ReversesEveryGroupOfFour) {
     uint8_t buf[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
@@ -208,6 +213,20 @@ TEST_F(RasterOutputTest, ImageThatCompressesBadlyIsNeverCut) {
         EXPECT_GT(s.data[0].size() - 4, documented);
         expect_blocks_decode(s, {c.rows});
     }
+}
+
+// Rows so wide that even 10 of them pass the limit: the band rule gives 0 rows a band,
+// and the image still goes out, in one band.
+TEST_F(RasterOutputTest, BandIsNeverZeroRowsHigh) {
+    set_resolution(300);
+    begin_with_rows(2100000, 10, [](OneBitImage& img) {
+        for (int32_t y = 0; y < img.rows; ++y) img.fill(y, 1000 * y, 1000 * y + 3000);
+    });
+    ASSERT_EQ(raster_finish(), 0);
+    raster_end();
+    RasterStream s = split_rtl(host->job);
+    EXPECT_EQ(count_of_command(s.commands, "E*r10T"), 1);
+    expect_blocks_decode(s, {10});
 }
 
 TEST_F(RasterOutputTest, ImageWithoutRowsSendsNoBlockButClosesRasterMode) {

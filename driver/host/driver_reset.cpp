@@ -13,6 +13,7 @@
 #include "raster/mmr.h"
 #include "raster/raster_output.h"
 #include "raster/tone_curve.h"
+#include "ui/dialogs_reset.h"
 #include "console.h"
 #include "host_services.h"
 #include "message_table.h"
@@ -38,4 +39,5 @@ void driver_reset() {
     raster_reset();
     image_reset();
     mmr_reset();
+    dialogs_reset();
 }

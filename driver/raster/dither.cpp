@@ -127,11 +127,12 @@ int32_t raster_add_row(int32_t p, const uint8_t* pixels, bool monochrome, uint8_
     const int32_t got = p * n;        // device pixels the reply covered
     const int32_t t = job.device_width;  // device pixels of the line
 
-    // Colour planes; the padding right of the line (and a short reply's missing pixels)
-    // stays white.
-    std::memset(job.plane_r, 255, static_cast<size_t>(t) + 256);
-    std::memset(job.plane_g, 255, static_cast<size_t>(t) + 256);
-    std::memset(job.plane_b, 255, static_cast<size_t>(t) + 256);
+    // Colour planes. Everything right of what the reply covered (the padding of the row,
+    // and a short reply's missing pixels) is white; the first t + 256 entries are set.
+    const size_t white = static_cast<size_t>(t) + 256 - static_cast<size_t>(got);
+    std::memset(job.plane_r + got, 255, white);
+    std::memset(job.plane_g + got, 255, white);
+    std::memset(job.plane_b + got, 255, white);
     uint8_t* pr = job.plane_r;
     uint8_t* pg = job.plane_g;
     uint8_t* pb = job.plane_b;

@@ -6,34 +6,58 @@ MmrWriter g_mmr = {nullptr, nullptr, 0, 0, 0, 0};
 
 namespace {
 
-// Appends one left-justified code. The coder works on a local copy of the writer so that
-// the compiler keeps it in registers through a whole row.
-inline bool put(MmrWriter& w, MmrCode c) {
-    int32_t p = w.bit_pos;
-    if (p + c.length < 32) {
-        w.partial |= c.code >> p;
-        w.bit_pos = p + c.length;
+// The bit writer's working state, copied out of g_mmr for a stretch of coding so that the
+// compiler keeps it in registers. A checked writer refuses a word past the end of the
+// buffer; an unchecked one is used only while the buffer is known to hold the worst case.
+template <bool Checked>
+struct Bits {
+    uint32_t* out;
+    uint32_t* end;
+    uint32_t partial;
+    int32_t pos;
+
+    // Appends one left-justified code of 1..32 bits.
+    bool put(uint32_t code, int32_t length) {
+        const int32_t p = pos;
+        if (p + length < 32) {
+            partial |= code >> p;
+            pos = p + length;
+            return true;
+        }
+        if (Checked && out == end) return false;
+        *out++ = partial | (code >> p);
+        // p + length >= 32 with length <= 32 means p > 0 unless the code is a whole word,
+        // so the shift count is 1..32; the bits that did not fit move to the top.
+        partial = p == 0 ? 0 : code << (32 - p);
+        pos = p + length - 32;
         return true;
     }
-    if (w.out == w.end) return false;
-    *w.out++ = w.partial | (c.code >> p);
-    w.byte_count += 4;
-    // p + length >= 32 with length <= 32 means p > 0 unless the code is a whole word, so
-    // the shift count is 1..32; the bits of the code that did not fit move to the top.
-    w.partial = p == 0 ? 0 : c.code << (32 - p);
-    w.bit_pos = p + c.length - 32;
-    return true;
+    bool put(MmrCode c) { return put(c.code, c.length); }
+
+    // Make-up codes while 64 or more pixels remain (2560 at most each), then the
+    // terminating code.
+    bool put_run(const MmrCode* table, int32_t length) {
+        while (length >= 64) [[unlikely]] {
+            int32_t k = length / 64;
+            if (k > MMR_LONGEST_MAKEUP / 64) k = MMR_LONGEST_MAKEUP / 64;
+            if (!put(table[MMR_TERMINATING_CODES - 1 + k])) return false;
+            length -= k * 64;
+        }
+        return put(table[length]);
+    }
+};
+
+template <bool Checked>
+Bits<Checked> bits_from(const MmrWriter& w) {
+    return Bits<Checked>{w.out, w.end, w.partial, w.bit_pos};
 }
 
-// Make-up codes while 64 or more pixels remain (2560 at most each), then the terminating code.
-inline bool put_run(MmrWriter& w, const MmrCode* table, int32_t length) {
-    while (length >= 64) [[unlikely]] {
-        int32_t k = length / 64;
-        if (k > MMR_LONGEST_MAKEUP / 64) k = MMR_LONGEST_MAKEUP / 64;
-        if (!put(w, table[MMR_TERMINATING_CODES - 1 + k])) return false;
-        length -= k * 64;
-    }
-    return put(w, table[length]);
+template <bool Checked>
+void bits_to(const Bits<Checked>& b, MmrWriter& w) {
+    w.byte_count += static_cast<int32_t>(b.out - w.out) * 4;
+    w.out = b.out;
+    w.partial = b.partial;
+    w.bit_pos = b.pos;
 }
 
 // Vertical codes by a1 - b1 + 3: VL3, VL2, VL1, V0, VR1, VR2, VR3.
@@ -56,7 +80,8 @@ constexpr const MmrCode* k_run_tables[2] = {MMR_WHITE_CODES, MMR_BLACK_CODES};
 // parity (jb, which only moves forward as a0 does) and steps one further when the parity
 // is wrong. The entry after b1 is b2; the extra w behind the sentinel makes that read
 // safe when b1 is the sentinel's end.
-int32_t code_row(MmrWriter& w, const int32_t* a, const int32_t* b, int32_t width) {
+template <bool Checked>
+int32_t code_row(Bits<Checked>& w, const int32_t* a, const int32_t* b, int32_t width) {
     int32_t a0 = -1;  // the imaginary white pixel before the row: a change at 0 lies right of it
     int32_t ia = 0;   // a[ia] is a1
     int32_t jb = 0;   // first reference entry right of a0
@@ -69,23 +94,33 @@ int32_t code_row(MmrWriter& w, const int32_t* a, const int32_t* b, int32_t width
         const int32_t b2 = b[ib + 1];
         const int32_t fail = -100 - 5 * black;
         if (b2 < a1) {
-            if (!put(w, MMR_PASS_CODE)) return fail;
+            if (!w.put(MMR_PASS_CODE)) return fail;
             a0 = b2;
             jb = ib + 2;
             continue;
         }
         const int32_t d = a1 - b1;
-        if (d >= -3 && d <= 3) {
-            if (!put(w, k_vertical_by_offset[d + 3])) return fail - 1;
+        if (static_cast<uint32_t>(d + 3) <= 6) {
+            if (!w.put(k_vertical_by_offset[d + 3])) return fail - 1;
             a0 = a1;
             ++ia;
             black ^= 1;
         } else {
             const int32_t a2 = a[ia + 1];
-            const int32_t from = a0 < 0 ? 0 : a0;
-            if (!put(w, MMR_HORIZONTAL_CODE)) return fail - 2;
-            if (!put_run(w, k_run_tables[black], a1 - from)) return fail - 3;
-            if (!put_run(w, k_run_tables[black ^ 1], a2 - a1)) return fail - 4;
+            const int32_t first = a1 - (a0 < 0 ? 0 : a0);
+            const int32_t second = a2 - a1;
+            const MmrCode* t1 = k_run_tables[black];
+            const MmrCode* t2 = k_run_tables[black ^ 1];
+            if (!Checked && first < 64 && second < 64) {
+                // Mode code and both terminating codes in one write: at most 3 + 12 + 12 bits.
+                const MmrCode c1 = t1[first], c2 = t2[second];
+                w.put(MMR_HORIZONTAL_CODE.code | (c1.code >> 3) | (c2.code >> (3 + c1.length)),
+                      3 + c1.length + c2.length);
+            } else {
+                if (!w.put(MMR_HORIZONTAL_CODE)) return fail - 2;
+                if (!w.put_run(t1, first)) return fail - 3;
+                if (!w.put_run(t2, second)) return fail - 4;
+            }
             a0 = a2;
             ia += 2;
         }
@@ -157,7 +192,10 @@ void mmr_white_line(int32_t* list) {
 }
 
 int32_t mmr_put_bits(uint32_t code, int32_t length) {
-    return put(g_mmr, MmrCode{code, length}) ? 0 : MMR_FAIL_FULL;
+    Bits<true> b = bits_from<true>(g_mmr);
+    if (!b.put(code, length)) return MMR_FAIL_FULL;
+    bits_to(b, g_mmr);
+    return 0;
 }
 
 int32_t mmr_flush_bits() {
@@ -186,24 +224,38 @@ int32_t mmr_row_to_runs(const uint32_t* row, int32_t* list) {
 }
 
 int32_t mmr_put_run(const MmrCode* table, int32_t length) {
-    return put_run(g_mmr, table, length) ? 0 : MMR_FAIL_FULL;
+    Bits<true> b = bits_from<true>(g_mmr);
+    const bool ok = b.put_run(table, length);
+    bits_to(b, g_mmr);
+    return ok ? 0 : MMR_FAIL_FULL;
 }
 
 int32_t mmr_encode_rows(const uint8_t* first_row, int32_t rows, int32_t pitch, int32_t* coding,
                         int32_t* reference) {
-    MmrWriter w = g_mmr;
-    int32_t result = 0;
+    const int32_t width = g_mmr.width;
+    // Whole words one row can complete at most (7 bits a pixel and 22 more, see
+    // mmr_block_capacity), and one for the partial word.
+    const int64_t row_words = (int64_t{7} * width + 22) / 32 + 2;
     const uint8_t* row = first_row;
     for (int32_t r = 0; r < rows; ++r, row += pitch) {
         mmr_row_to_runs(reinterpret_cast<const uint32_t*>(row), coding);
-        result = code_row(w, coding + 1, reference + 1, w.width);
-        if (result != 0) break;
+        int32_t result;
+        if (g_mmr.end - g_mmr.out >= row_words) {
+            Bits<false> b = bits_from<false>(g_mmr);
+            result = code_row(b, coding + 1, reference + 1, width);
+            bits_to(b, g_mmr);
+        } else {
+            // Near the end of the buffer every word is checked, and a failure names its step.
+            Bits<true> b = bits_from<true>(g_mmr);
+            result = code_row(b, coding + 1, reference + 1, width);
+            bits_to(b, g_mmr);
+        }
+        if (result != 0) return result;
         int32_t* t = coding;
         coding = reference;
         reference = t;
     }
-    g_mmr = w;
-    return result;
+    return 0;
 }
 
 void mmr_reset() { g_mmr = MmrWriter{nullptr, nullptr, 0, 0, 0, 0}; }

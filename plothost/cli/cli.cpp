@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "sim/config_session.h"
+#include "sim/dialog_user.h"
 #include "sim/record_fields.h"
 
 #ifndef _WIN32
-#include "headless.h"
 #include "sim/in_process.h"
 #endif
 
@@ -28,6 +28,7 @@ Options parse_options(int argc, char** argv, int from) {
         else if (a == "-o") o.output = value(i, "-o");
         else if (a == "--record") o.record = value(i, "--record");
         else if (a == "--dialog") o.dialog = value(i, "--dialog");
+        else if (a == "--shots") o.shots = value(i, "--shots");
         else if (a == "--set") o.sets.push_back(value(i, "--set"));
         else if (a == "--dpi") {
             std::string v = value(i, "--dpi");
@@ -80,6 +81,9 @@ bool file_exists(const std::string& path) {
 sim::DriverBinding bind_driver(const Options& o) {
 #ifdef _WIN32
     sim::DriverBinding b = sim::load_driver(o.dll.empty() ? "wfdrv_s.dll" : o.dll);
+    // The driver's dialogs are real here. Nobody scripted them: they are cancelled, as the
+    // headless dialogs fail when there is no user.
+    if (b.pladi) sim::dialog_user_start("");
 #else
     sim::DriverBinding b = o.dll.empty() ? sim::bind_in_process() : sim::load_driver(o.dll);
 #endif
@@ -89,12 +93,10 @@ sim::DriverBinding bind_driver(const Options& o) {
 
 void install_dialog_script(const Options& o) {
     if (o.dialog.empty()) return;
-#ifdef _WIN32
-    throw Error("--dialog is only for the Linux plothost; under Windows the dialogs are real");
-#else
-    headless_set_script(read_file(o.dialog));
-#endif
+    set_dialog_script(read_file(o.dialog));
 }
+
+void set_dialog_script(const std::string& script) { sim::dialog_user_start(script); }
 
 void load_record(sim::Host& host, const Options& o) {
     if (o.record.empty() || !file_exists(o.record)) return;

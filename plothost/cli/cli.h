@@ -22,6 +22,7 @@ struct Options {
     std::string dialog;             // --dialog: the user's part in the driver's dialogs
     std::vector<std::string> sets;  // --set FIELD=VALUE
     double dpi = 50;                // --dpi
+    std::string shots;              // --shots: where dialog-test leaves its screenshots (Windows)
 };
 
 // Parses argv[from..]; throws Error (status 2) for an unknown or incomplete option.
@@ -35,8 +36,9 @@ bool file_exists(const std::string& path);
 // The driver the command talks to: the linked one, or the binary named by --dll (always a
 // loaded binary on Windows).
 sim::DriverBinding bind_driver(const Options& o);
-// Hands the --dialog script to the driver's dialogs (the headless layer on Linux).
+// Hands the --dialog script to the user of the driver's dialogs (sim/dialog_user.h).
 void install_dialog_script(const Options& o);
+void set_dialog_script(const std::string& script);
 
 // Loads the --record file into the host's store, if given and present (40 bytes).
 void load_record(sim::Host& host, const Options& o);

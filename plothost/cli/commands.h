@@ -14,6 +14,7 @@ int cmd_identify(const Options& o);
 int cmd_transcript(const Options& o);
 int cmd_configure(const Options& o);
 int cmd_record(const Options& o);
+int cmd_dialog_test(const Options& o);
 int cmd_plot(const Options& o);
 int cmd_settings(const Options& o);
 #ifdef PLOTHOST_JOB_TOOLS

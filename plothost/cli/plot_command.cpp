@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "drawing/drawing.h"
+#include "ui/dialog_ids.h"
 #include "sim/image_source.h"
 #include "sim/plot_session.h"
 
@@ -65,6 +66,29 @@ sim::Picture picture_for(const drawing::Drawing& d, const drawing::Op& op) {
     return pic;
 }
 
+// A job label is typed into the plot-time dialog (request 46), as a user would, before
+// the --dialog script's own actions; without a script the user then confirms.
+void install_plot_dialog(const sim::Host& host, const drawing::Drawing& d, const Options& o, sim::PlotSetup& setup) {
+    std::string label;
+    for (const drawing::Op& op : d.ops)
+        if (op.kind == drawing::Op::LABEL) label = op.source;
+    if (!label.empty() && (host.store.record[30] & 0x40)) {
+        // The model offers no QDPX, so its dialog would switch the stored QDPX back.
+        std::fprintf(stderr, "plothost plot: the job label is set in the plot-time dialog, which on this model turns QDPX "
+                             "back into HP-GL/2; plotting QDPX without the label\n");
+        label.clear();
+    }
+    if (label.empty()) {
+        install_dialog_script(o);
+        setup.plot_dialog = !o.dialog.empty();
+        return;
+    }
+    std::string script = "type " + std::to_string(IDC_JOB_LABEL) + " " + label + "\n";
+    script += o.dialog.empty() ? "click 1\n" : read_file(o.dialog);
+    set_dialog_script(script);
+    setup.plot_dialog = true;
+}
+
 // A progress line on the terminal while the driver pulls an image's lines; it erases
 // itself when the image is done.
 std::function<void(double)> progress_line(size_t image, int line) {
@@ -105,6 +129,7 @@ void send_drawing(sim::Host& host, const drawing::Drawing& d, double res, Counts
                 ++n.polygons;
                 break;
             }
+            case drawing::Op::LABEL: break;  // typed into the plot-time dialog
             case drawing::Op::IMAGE: {
                 sources.push_back(std::make_unique<sim::ImageSource>(picture_for(d, op)));
                 if (isatty(2)) sources.back()->progress = progress_line(n.images + 1, op.line);
@@ -143,11 +168,11 @@ int cmd_plot(const Options& o) {
     sim::Host host(bind_driver(o));
     prepare_store(host, o);
     double res = host_resolution(host);
-    install_dialog_script(o);
-
-    Counts n;
     sim::PlotSetup setup;
     setup.resolution = res;
+    install_plot_dialog(host, d, o, setup);
+
+    Counts n;
     for (const sim::PlotReply& r : sim::plot_prepare(host, setup)) count(r, n);
     std::vector<std::unique_ptr<sim::ImageSource>> sources;
     send_drawing(host, d, res, n, sources);

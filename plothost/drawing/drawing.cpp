@@ -68,6 +68,11 @@ Op parse_line(const std::vector<std::string>& w, const std::string& name, int li
         op.pointer_form = verb == "polygon*";
         op.number = whole(w[1], 0, 255, "a pen", name, line);
         for (size_t k = 2; k < w.size(); ++k) op.xy.push_back(number(w[k], name, line));
+    } else if (verb == "label") {
+        if (w.size() < 2) fail(name, line, "expected: label TEXT");
+        op.kind = Op::LABEL;
+        for (size_t k = 1; k < w.size(); ++k) op.source += (k > 1 ? " " : "") + w[k];
+        if (op.source.size() > 64) fail(name, line, "a job label has at most 64 characters");
     } else if (verb == "image") {
         if (w.size() != 6 && !(w.size() == 7 && w[6] == "transparent"))
             fail(name, line, "expected: image SOURCE X0 Y0 X1 Y1 [transparent]");

@@ -9,6 +9,8 @@
 //   lift                       lift the pen inside a polyline
 //   polygon PEN X1 Y1 X2 Y2 ...   filled polygon in pen PEN (the packet with inline points)
 //   polygon* PEN X1 Y1 ...     the same, sent as the packet form that points to the vertices
+//   label TEXT                 the job label (up to 64 letters, digits and blanks), typed
+//                              into the plot-time dialog as a user would
 //   image SOURCE X0 Y0 X1 Y1 [transparent]
 //                              a raster image in the frame (X0,Y0)-(X1,Y1); SOURCE is a
 //                              PNG or PNM file (relative to the drawing), or one of the
@@ -21,13 +23,13 @@
 namespace drawing {
 
 struct Op {
-    enum Kind { PEN, LINE_TYPE, WIDTH, MOVE, DRAW, LIFT, POLYGON, IMAGE } kind = MOVE;
+    enum Kind { PEN, LINE_TYPE, WIDTH, MOVE, DRAW, LIFT, POLYGON, IMAGE, LABEL } kind = MOVE;
     int line = 0;               // line in the drawing file, for messages
     int number = 0;             // PEN, LINE_TYPE, POLYGON: the pen or line type
     double value = 0;           // WIDTH: millimetres
     std::vector<double> xy;     // MOVE/DRAW: one point; POLYGON: the vertices; IMAGE: the frame
     bool pointer_form = false;  // POLYGON: the packet form that points to the vertices
-    std::string source;         // IMAGE: file path (resolved) or built-in name
+    std::string source;         // IMAGE: file path (resolved) or built-in name; LABEL: the text
     bool transparent = false;   // IMAGE
 };
 

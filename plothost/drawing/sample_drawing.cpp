@@ -6,6 +6,7 @@ namespace {
 
 // Fits the default E-arch sheet (1219 x 914 mm). Everything a plot can carry appears once.
 const char k_sample[] = R"(# plothost sample drawing
+label plothost sample
 # sheet border and title block
 pen 7
 width 0.70

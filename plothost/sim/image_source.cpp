@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 
 #ifdef PLOTHOST_PNG
 #include <png.h>
@@ -339,6 +341,49 @@ void* ImageSource::answer(const uint8_t* req) {
     if (line == faults.fail_at) wr16(r->record, 14, 1);
     return r->record;
 }
+
+namespace {
+std::vector<std::unique_ptr<ImageSource>> g_script_images;
+}
+
+Packet script_image_packet(const std::string& args) {
+    std::istringstream in(args);
+    ImageSpec spec;
+    if (!(in >> spec.x0 >> spec.y0 >> spec.x1 >> spec.y1)) throw std::runtime_error("image needs X0 Y0 X1 Y1");
+    std::string picture = "colour", word;
+    int32_t w = 64, h = 48;
+    ReplyFaults faults;
+    while (in >> word) {
+        size_t eq = word.find('=');
+        if (eq == std::string::npos) {
+            picture = word;
+            continue;
+        }
+        const std::string key = word.substr(0, eq);
+        const int32_t v = std::atoi(word.c_str() + eq + 1);
+        if (key == "w") w = v;
+        else if (key == "h") h = v;
+        else if (key == "kind") spec.kind = v;
+        else if (key == "depth") spec.depth = static_cast<int16_t>(v);
+        else if (key == "transparent") spec.transparent = static_cast<int16_t>(v);
+        else if (key == "index") spec.colour_index = static_cast<int16_t>(v);
+        else if (key == "stop") faults.stop_at = v;
+        else if (key == "fail") faults.fail_at = v;
+        else if (key == "delta") faults.pixel_delta = v;
+        else throw std::runtime_error("unknown image key '" + key + "'");
+    }
+    if (w <= 0 || h <= 0 || int64_t(w) * h > 4000000) throw std::runtime_error("image size out of range");
+    Picture pic;
+    std::string error;
+    if (picture == "colour") pic = synthetic_colour(w, h);
+    else if (picture == "mono") pic = synthetic_monochrome(w, h);
+    else if (!load_picture(picture, pic, error)) throw std::runtime_error(error);
+    g_script_images.push_back(std::make_unique<ImageSource>(std::move(pic)));
+    g_script_images.back()->faults = faults;
+    return g_script_images.back()->request_packet(spec);
+}
+
+void script_images_clear() { g_script_images.clear(); }
 
 Packet send_image(Host& host, ImageSource& source, const ImageSpec& spec) {
     Packet p = source.request_packet(spec);

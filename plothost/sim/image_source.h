@@ -85,6 +85,14 @@ private:
     ImageSpec spec_;  // of the last packet: the frame, for resampling
 };
 
+// Session scripts: the request-52 packet of "image X0 Y0 X1 Y1 [PICTURE] [KEY=VALUE ...]".
+// PICTURE is colour (the default), mono or a file name; the keys are w and h (picture
+// size, 64 x 48 by default), kind, depth, transparent, index, stop, fail and delta (the
+// ImageSpec and ReplyFaults fields). The source lives until script_images_clear.
+// Throws std::runtime_error for a malformed line.
+Packet script_image_packet(const std::string& args);
+void script_images_clear();
+
 // Sends request 52 for the source's picture to the host's driver; the image is produced
 // when the next plot-time request arrives. Each reply is the line of the picture under
 // the line's strip of the frame, resampled to the pixel count asked for (nearest pixel):

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "image_source.h"
+
 namespace sim {
 
 namespace {
@@ -107,6 +109,17 @@ void set_fault(Host& host, const std::string& what, int line) {
     else throw ScriptError("line " + std::to_string(line) + ": unknown fault '" + what + "'");
 }
 
+// A raster image request (52) whose callbacks the simulator's image source answers.
+Packet image_packet(std::istringstream& in, int line) {
+    std::string rest;
+    std::getline(in, rest);
+    try {
+        return script_image_packet(rest);
+    } catch (const std::runtime_error& e) {
+        throw ScriptError("line " + std::to_string(line) + ": " + e.what());
+    }
+}
+
 }  // namespace
 
 std::string hex_lines(const std::string& bytes, const std::string& indent) {
@@ -117,6 +130,7 @@ std::string hex_lines(const std::string& bytes, const std::string& indent) {
 }
 
 std::string run_session_script(Host& host, const std::string& script) {
+    script_images_clear();
     std::ostringstream out;
     std::istringstream lines(script);
     std::string text;
@@ -136,12 +150,15 @@ std::string run_session_script(Host& host, const std::string& script) {
             set_fault(host, what, line);
             continue;
         }
-        if (verb != "config" && verb != "plot") throw ScriptError("line " + std::to_string(line) + ": unknown verb '" + verb + "'");
-        int code = 0;
-        if (!(in >> code)) throw ScriptError("line " + std::to_string(line) + ": missing request code");
-        Packet p(static_cast<int16_t>(code));
-        std::string field;
-        while (in >> field) set_field(p, field, line);
+        if (verb != "config" && verb != "plot" && verb != "image") throw ScriptError("line " + std::to_string(line) + ": unknown verb '" + verb + "'");
+        Packet p = verb == "image" ? image_packet(in, line) : Packet(0);
+        if (verb != "image") {
+            int code = 0;
+            if (!(in >> code)) throw ScriptError("line " + std::to_string(line) + ": missing request code");
+            p.set_i16(0, static_cast<int16_t>(code));
+            std::string field;
+            while (in >> field) set_field(p, field, line);
+        }
         std::vector<uint8_t> before(p.data(), p.data() + p.size());
         size_t first_event = host.events.size();
         if (verb == "config") host.config(p);

@@ -8,6 +8,7 @@
 //   descriptor                  list the descriptor (handler addresses masked)
 //   store HEX                   put a 40-byte record in the host's store
 //   fault write=K | load | save | handle=N | none
+//   image X0 Y0 X1 Y1 [PICTURE] [KEY=VALUE ...]   send request 52 (see script_image_packet)
 //
 // FIELD is TYPE@OFFSET=VALUE with TYPE one of u8, i16, i32, f64, e.g. i16@4=1 f64@9=48.5.
 #pragma once

@@ -44,6 +44,8 @@ check "transcript of a bad script" 1 "line 1: unknown verb 'jump'" -- bash -c "e
 check "plot the sample" 0 "plotted sample -> s.prn" -- "$P" plot -o s.prn
 check "plot summary" 0 "Tamaño de papel: E-arch\(36pulg\)" -- "$P" plot -o s.prn
 check "dump HP-GL/2" 0 "HPGL  PS48768,36576" -- "$P" dump s.prn
+check "the sample's job label" 0 "HPGL  BP1,\"plothost sample\",2,1" -- "$P" dump s.prn
+check "the sample's images decode" 0 "raster block: .* 224 of 224 rows decode" -- "$P" dump s.prn
 check "dump decodes polylines" 0 "HPGL  PE7  .* line \(" -- "$P" dump s.prn
 check "dump understands every byte" 0 "^all understood$" -- bash -c "'$P' dump s.prn | grep -q '????' || echo all understood"
 check "preview HP-GL/2" 0 "s.png: 2400 x 1800 pixels at 50 dpi" -- "$P" preview s.prn -o s.png
