@@ -1,12 +1,14 @@
 // Request sequences to both handlers of a freshly loaded driver, as a careless or hostile
 // host could send them: any code in any order, any field values, host services that fail,
 // allocations that fail, stored records of any bytes, and images whose fetch replies stop,
-// fail, or carry too few or too many pixels. Pointer fields point only at buffers this
-// target owns (a host that hands over wild pointers cannot be defended against).
+// fail, or carry too few or too many pixels, and a user who does anything at all in the
+// dialogs. Pointer fields point only at buffers this target owns (a host that hands over
+// wild pointers cannot be defended against).
 //
 // Besides the sanitizers, every run checks what the host can rely on: host_write_bytes is
 // called as (1, 0, bytes, count > 0, 0); every fetch reply is released exactly once unless
-// it reported a failure; and after the closing end of plot no driver block is left.
+// it reported a failure; no dialog leaves a GDI object or misuses a Win32 call; and after
+// the closing end of plot no driver block is left.
 //
 // Input, front to back (fuzz_input.h; past the end everything reads as 0):
 //   u8 host flags, u8 failing write, u8 failing allocation, [40 bytes stored record],
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "fuzz_input.h"
@@ -60,6 +63,7 @@ struct Harness {
     std::vector<std::vector<uint8_t>> vertex_arrays;  // request 54's pointed-to vertices
     int fetches = 0;
     size_t checked_events = 0;
+    size_t checked_errors = 0;
 };
 Harness g;
 
@@ -120,6 +124,16 @@ void __attribute__((cdecl)) release_line(void* record) {
     broken("release called with something the fetch callback never returned");
 }
 
+// Errors of the scripted user: an action on a control that is not there, disabled or of
+// another kind, an unanswered question, a script that ran out with a dialog open.
+bool users_error(const std::string& e) {
+    static const char* const k_user[] = {"click ", "select ", "type ", "focus ", "scroll ", "drag", "poke", "close:", "end:",
+                                         "enable ", "'",      "unknown action", "answer ", "question ", "the script ran out"};
+    for (const char* prefix : k_user)
+        if (e.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
 // What the host can rely on after every request.
 void check_after_request() {
     const std::vector<sim::Event>& ev = g.host->events;
@@ -132,6 +146,15 @@ void check_after_request() {
     for (auto& r : g.replies)
         if (r->state == Reply::OUT) broken("a fetch reply was not released");
     g.fetches = 0;
+    // Dialogs are closed between requests: everything they drew with is released, and the
+    // driver used the Win32 calls as documented (a user's action that could not be done is
+    // the user's, not the driver's).
+    if (headless_gdi_objects() != 0) broken("a dialog left GDI objects behind");
+    for (; g.checked_errors < headless_errors().size(); ++g.checked_errors)
+        if (!users_error(headless_errors()[g.checked_errors])) {
+            std::fprintf(stderr, "request_fuzzer: %s\n", headless_errors()[g.checked_errors].c_str());
+            broken("the driver misused the Win32 layer");
+        }
 }
 
 void edit_fields(sim::Packet& p, int first, int limit) {
@@ -237,6 +260,56 @@ void drawing_request() {
     check_after_request();
 }
 
+// Controls of the driver's dialogs, and the buttons every dialog has.
+constexpr int k_controls[] = {1,    2,    104,  105,  108,  114,  115,  116,  501,  1006, 1007, 1008, 1009, 1010,
+                              1011, 1012, 1013, 1017, 1018, 1019, 1025, 1029, 1030, 1031, 1032, 1033, 1038, 1039,
+                              1040, 1041, 1067, 1068, 1069, 1070, 1071, 1072, 1073, 1074, 1075, 1076, 1081, 1089,
+                              1090, 1094, 1095, 1096, 1112, 1114, 1116, 3000, 3005, 3008, 3009, 3010, 3015, 3017,
+                              3019, 3021, 3030, 3031};
+
+// What a user may type into a field: numbers at and past every limit, text past the label's
+// 64 characters, letters where digits belong.
+const char* const k_typed[] = {"",   "0",     "1",     "-1",          "10",         "11",   "99",
+                               "100", "150",  "15000", "15001",       "32767",      "65536", "-2147483648",
+                               "99999999999", "abc", "Tamaño 1:50", "  7 ",
+                               "plano de planta con una etiqueta mucho mas larga que sesenta y cuatro letras en total"};
+
+// The user's part in the next dialogs and message boxes, from the input.
+std::string dialog_script() {
+    std::string script;
+    int n = g.in->u8() % 16;
+    auto id = [] { return std::to_string(k_controls[g.in->u8() % (sizeof k_controls / sizeof k_controls[0])]); };
+    for (int k = 0; k < n; ++k) {
+        switch (g.in->u8() % 12) {
+            case 0: case 1: script += "click " + id(); break;
+            case 2: script += "select " + id() + " " + std::to_string(static_cast<int>(g.in->u8()) - 2); break;
+            case 3: script += "type " + id() + " " + k_typed[g.in->u8() % (sizeof k_typed / sizeof k_typed[0])]; break;
+            case 4: {
+                static const char* hows[] = {"up", "down", "pageup", "pagedown", "top", "bottom", "thumb"};
+                script += "scroll " + id() + " " + hows[g.in->u8() % 7];
+                break;
+            }
+            case 5: script += "drag point " + std::to_string(g.in->u8() % 6) + " to row " + std::to_string(g.in->i16()); break;
+            case 6: script += "poke point " + std::to_string(g.in->u8() % 6) + " " + std::to_string(g.in->i16() % 300) + " " + std::to_string(g.in->i16() % 300); break;
+            case 7: {
+                static const char* keys[] = {"escape", "enter", "close"};
+                script += keys[g.in->u8() % 3];
+                break;
+            }
+            case 8: script += "focus " + id(); break;
+            case 9: script += "enable " + id(); break;
+            case 10: {
+                static const char* answers[] = {"IDOK", "IDCANCEL", "IDYES", "IDNO"};
+                script += std::string("answer ") + answers[g.in->u8() % 4];
+                break;
+            }
+            default: script += "end " + std::to_string(static_cast<int>(g.in->u8() % 4) - 1);
+        }
+        script += "\n";
+    }
+    return script;
+}
+
 void change_faults() {
     sim::Faults& f = g.host->faults;
     uint8_t which = g.in->u8();
@@ -246,11 +319,7 @@ void change_faults() {
         case 2: f.fail_load = !f.fail_load; break;
         case 3: f.fail_save = !f.fail_save; break;
         case 4: driver_alloc_fail_nth(g.in->u8() % 4); break;
-        default: {
-            // The user's part in the next dialog or message box.
-            static const char* scripts[] = {"end 1", "end 2", "end -1", "answer IDOK", "answer IDCANCEL", ""};
-            headless_set_script(scripts[g.in->u8() % 6]);
-        }
+        default: headless_set_script(dialog_script());
     }
 }
 
@@ -306,9 +375,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (g_output.output_buffer) broken("the output buffer outlived the end of plot");
     if (driver_alloc_live() != 0) broken("a driver block outlived the end of plot");
     // For checking what a seed does: REQUEST_FUZZER_VERBOSE=1 request_fuzzer SEED
-    if (std::getenv("REQUEST_FUZZER_VERBOSE"))
-        std::fprintf(stderr, "job %zu bytes in %d writes, %zu console texts, %zu fetches, %zu events\n", host.job.size(),
-                     host.write_calls, host.console_texts().size(), g.replies.size(), host.events.size());
+    if (std::getenv("REQUEST_FUZZER_VERBOSE")) {
+        std::fprintf(stderr, "job %zu bytes in %d writes, %zu console texts, %zu fetches, %zu events, %zu dialogs\n",
+                     host.job.size(), host.write_calls, host.console_texts().size(), g.replies.size(), host.events.size(),
+                     headless_dialogs().size());
+        for (const ShownDialog& d : headless_dialogs()) std::fprintf(stderr, "  dialog %s: %d\n", d.template_name.c_str(), static_cast<int>(d.result));
+        for (const std::string& e : headless_errors()) std::fprintf(stderr, "  user: %s\n", e.c_str());
+        for (const ShownMessageBox& b : headless_message_boxes()) std::fprintf(stderr, "  box: %s\n", b.text.c_str());
+        for (const std::string& a : headless_pending_actions()) std::fprintf(stderr, "  not done: %s\n", a.c_str());
+    }
 
     g = Harness{};
     headless_reset();
