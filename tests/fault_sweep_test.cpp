@@ -9,11 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "headless.h"
 #include "host/message_table.h"
 #include "plot_run.h"
+#include "sim/config_session.h"
 #include "sim/record_fields.h"
+#include "ui/dialog_ids.h"
 
 using sim::record_assign;
+using sim::record_get;
 using sim::RecordEdit;
 
 namespace {
@@ -249,7 +253,19 @@ TEST_P(SampleFaultSweep, SamplePlotAtTheBoundaries) {
     setup.resolution = configured_resolution(store);
     const DrawingRequests sample = drawing_requests(drawing::sample_drawing(), setup.resolution);
     const std::vector<PlotItem>& drawing = sample.items;
+    // The job label is typed into the plot-time dialog, as plothost plot does; on this
+    // model the dialog would turn QDPX back into HP-GL/2, so a QDPX plot goes without it.
+    ASSERT_FALSE(sample.label.empty());
+    const std::string label_script = qdpx() ? "" : "type " + std::to_string(IDC_JOB_LABEL) + " " + sample.label + "\nclick 1\n";
+    setup.plot_dialog = !qdpx();
+    auto run_plot = [&](const ConfigStore& s, const PlotSetup& su, const std::vector<PlotItem>& d, const PlotArming& arm = {}) {
+        return ::run_plot(s, su, d, [&](Host& h) {
+            if (!label_script.empty()) headless_set_script(label_script);
+            if (arm) arm(h);
+        });
+    };
     PlotRun clean = run_plot(store, setup, drawing);
+    ASSERT_EQ(clean.job.find(sample.label) != std::string::npos, !qdpx()) << "the label reaches the job";
     expect_clean_end(clean);
     ASSERT_TRUE(clean.console.empty());
     ASSERT_EQ(clean.images.size(), 3u);
@@ -374,6 +390,57 @@ TEST_P(FaultSweep, ConfigurationLoadOrSaveFails) {
             }
         }
         EXPECT_TRUE(after);
+    }
+}
+
+// A user confirms a changed configuration in the dialog and the host cannot store it, at
+// configuration time (request 47 after 21) and at plot time (46). The failure is reported
+// once, the plot refused, and nothing the user chose is lost: the host keeps its former
+// record, and the driver's record still holds the choice, which the next save stores.
+TEST(DialogFaults, ConfirmedChoicesWhoseSaveFails) {
+    const std::string choice = "type " + std::to_string(IDC_COPIES) + " 7\nclick " + std::to_string(IDC_FILL_SOLID) + "\nclick 1\n";
+    const ConfigStore before = stored_record({});
+    {
+        SCOPED_TRACE("configuration time");
+        Host host(bind_in_process());
+        host.store = before;
+        host.faults.fail_save = true;
+        headless_set_script(choice);
+        ConfigSessionReplies replies = run_config_session(host);
+        EXPECT_EQ(replies.entry.i16(0), 0);
+        EXPECT_EQ(replies.save.i16(0), -1);
+        EXPECT_EQ(host.console_texts(), std::vector<std::string>{message_line(MSG_SAVE_FAILED)});
+        EXPECT_EQ(g_plot.failure_latch, LATCH_CONFIG);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(host.store.record), 40),
+                  std::string(reinterpret_cast<const char*>(before.record), 40)) << "the host's record is untouched";
+        EXPECT_EQ(headless_gdi_objects(), 0);
+        // The host tries again after identifying itself (which clears the latch).
+        host.faults.fail_save = false;
+        Packet identify(49), save(47);
+        identify.set_i16(4, 1).set_u8(7, 2);
+        host.config(identify);
+        host.config(save);
+        EXPECT_EQ(save.i16(0), 0);
+        EXPECT_EQ(record_get(host.store.record, sim::record_field("copies")), 7);
+        EXPECT_EQ(record_get(host.store.record, sim::record_field("plot_flags")) & 0x1000, 0) << "solid fill chosen";
+        headless_reset();
+    }
+    {
+        SCOPED_TRACE("plot time");
+        PlotSetup setup;
+        setup.plot_dialog = true;
+        PlotRun r = run_plot(before, setup, small_plot(), [&](Host& h) {
+            h.faults.fail_save = true;
+            headless_set_script(choice);
+        });
+        expect_clean_end(r);
+        EXPECT_EQ(r.replies[4].code, 46);
+        EXPECT_EQ(r.replies[4].word0, -1);
+        EXPECT_EQ(r.console, std::vector<std::string>{message_line(MSG_SAVE_FAILED)});
+        EXPECT_EQ(r.latch, LATCH_CONFIG);
+        EXPECT_TRUE(r.write_pieces.empty());
+        EXPECT_TRUE(r.handles.empty());
+        EXPECT_EQ(headless_gdi_objects(), 0);
     }
 }
 
