@@ -1,6 +1,7 @@
 // Fault sweeps: one plot run again and again on a fresh driver, each time with one fault
 // at a different point: the k-th host write fails, the k-th allocation fails, an image's
-// fetch stops or fails at each line, the configuration cannot be loaded or saved.
+// fetch stops or fails at each line, the configuration cannot be loaded or saved (also
+// after the user confirmed a choice in a dialog).
 // Whatever fails, the plot must end cleanly: the failure reported as documented, nothing
 // sent after a port failure, every fetch reply released unless it failed, no block left
 // allocated, and the job handle opened and closed in pairs.
@@ -15,10 +16,6 @@
 #include "sim/config_session.h"
 #include "sim/record_fields.h"
 #include "ui/dialog_ids.h"
-
-using sim::record_assign;
-using sim::record_get;
-using sim::RecordEdit;
 
 namespace {
 
