@@ -119,6 +119,7 @@ DrawingRequests drawing_requests(const drawing::Drawing& d, double res) {
                 out.items.push_back(sim::op_polygon(op.number, pts, op.pointer_form));
                 break;
             }
+            case drawing::Op::LABEL: out.label = op.source; break;
             case drawing::Op::IMAGE: {
                 int w = 0, h = 0;
                 const bool photo = op.source.rfind("photo:", 0) == 0;

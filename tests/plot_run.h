@@ -79,6 +79,7 @@ double configured_resolution(const sim::ConfigStore& store);
 struct DrawingRequests {
     std::vector<std::unique_ptr<sim::Picture>> pictures;  // what the image steps point to
     std::vector<PlotItem> items;
+    std::string label;  // the job label a user types into the plot-time dialog
 };
 DrawingRequests drawing_requests(const drawing::Drawing& d, double res);
 
