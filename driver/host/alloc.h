@@ -13,4 +13,6 @@ void driver_alloc_fail_nth(int n);
 void driver_alloc_fail_all(bool on);
 // Number of allocations attempted since the last reset (for sweeps over allocation sites).
 int driver_alloc_count();
+// Blocks allocated and not yet freed: 0 between plots, whatever went wrong in them.
+int driver_alloc_live();
 void driver_alloc_reset();

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-// Entry g at row g / 16, column g % 16.
-const uint8_t default_tone_table[256] = {
+// Entry g at row g / 16, column g % 16. constexpr: the tone table at load is built from it
+// at compile time, which clang accepts only from a constant.
+extern constexpr uint8_t default_tone_table[256] = {
     0,   3,   6,   12,  14,  17,  20,  22,  25,  28,  30,  32,  35,  37,  39,  42,
     44,  46,  48,  50,  52,  54,  56,  58,  60,  62,  64,  66,  68,  70,  72,  73,
     75,  77,  79,  80,  82,  84,  85,  87,  89,  90,  92,  93,  95,  97,  98,  100,

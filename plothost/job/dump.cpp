@@ -145,7 +145,8 @@ void list_qdpx(std::ostringstream& out, const Item& it, RtlState& img) {
     } else if (it.opcode == 0x14 && it.words.size() >= 1) {
         out << ": \"" << printable(it.data.substr(2, it.words[0])) << "\"";
     } else if (it.opcode == 0xF2) {
-        out << ": \"" << printable(it.data.substr(2)) << "\"";
+        // A record cut short in the job has no text after its first word.
+        out << ": \"" << printable(it.data.size() > 2 ? it.data.substr(2) : std::string()) << "\"";
     } else if (it.opcode == 0x64 || it.opcode == 0x6B) {
         int n = it.opcode == 0x64 ? 2 : 4;
         if (it.data.size() >= static_cast<size_t>(4 * n))
