@@ -80,21 +80,26 @@ protected:
 
 // Random lines against the rule, pixel by pixel: colour lines with some key pixels and
 // monochrome lines with random foregrounds, opaque and transparent, at several widths and
-// replications, under the factory curve and under a scrambled tone table that is not
-// monotone and prints white and never prints full black.
+// replications, under four tone tables: the factory curve; a rising one that prints white
+// (T[255] = 200); a rising one that never prints full black (T[0] = 10); and a scrambled
+// one that rises and falls.
 TEST_F(DitherTest, RandomLinesMatchTheRuleAtEveryReplication) {
     std::mt19937 gen(11);
-    uint8_t scrambled[256];
-    for (int g = 0; g < 256; ++g) scrambled[g] = static_cast<uint8_t>(gen());
+    uint8_t prints_white[256], grey_black[256], scrambled[256];
+    for (int g = 0; g < 256; ++g) {
+        prints_white[g] = static_cast<uint8_t>(g * 200 / 255);
+        grey_black[g] = static_cast<uint8_t>(10 + g * 245 / 255);
+        scrambled[g] = static_cast<uint8_t>(gen());
+    }
     scrambled[0] = 3;
     scrambled[255] = 250;
-    const uint8_t* tables[] = {default_tone_table, scrambled};
-    for (const uint8_t* table : tables) {
-        std::memcpy(g_tone.tone_table, table, 256);
+    const uint8_t* tables[] = {default_tone_table, prints_white, grey_black, scrambled};
+    for (int ti = 0; ti < 4; ++ti) {
+        std::memcpy(g_tone.tone_table, tables[ti], 256);
         for (bool transparent : {false, true}) {
             for (int32_t n : {1, 2, 3}) {
                 for (int32_t width : {1, 15, 16, 17, 31, 32, 33, 100}) {
-                    SCOPED_TRACE(::testing::Message() << "table " << (table == scrambled) << " transparent "
+                    SCOPED_TRACE(::testing::Message() << "table " << ti << " transparent "
                                                       << transparent << " n " << n << " width " << width);
                     begin(width, 6, n, transparent);
                     std::vector<std::vector<uint8_t>> lines;  // each line as (R, G, B) triples

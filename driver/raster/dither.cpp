@@ -58,23 +58,56 @@ namespace {
 // division is a multiplication: (s * 5243) >> 19 equals s / 100 for every s up to 25500.
 inline uint32_t grey(uint32_t r, uint32_t g, uint32_t b) { return ((30 * r + 59 * g + 11 * b) * 5243) >> 19; }
 
-// The darkness line holds one byte per device pixel, 255 - T[grey], with the pixels of
+// The line holds one level byte per device pixel (see LineLevels), with the pixels of
 // every group of 32 in reverse order: pixel x at position x XOR 31. A 16-byte compare
 // and a byte-mask extraction then give, for positions p = 0..31, exactly bit p of the
 // row's 32-bit word, which is where pixel 31 - p belongs. The threshold rows are stored
 // in the same reversed order, with the XOR 8 of the matrix column folded in.
-inline uint8_t* darkness_at(uint8_t* line, int32_t x) { return line + (x ^ 31); }
+inline uint8_t* level_at(uint8_t* line, int32_t x) { return line + (x ^ 31); }
 
-// Writes the darkness of source pixels i..p-1 (from level(i)) n times each.
+// What the line holds for each grey level, and the thresholds it is compared with, for one
+// line under the tone table as it is now. In general the level is the darkness 255 - T[g]
+// and the thresholds are the matrix's. When the tone table never falls and starts at 0 (as
+// the factory curve does), the pixels that get a dot at a threshold t are exactly the grey
+// levels up to G(t), the last level whose darkness reaches t; the level can then be 255 - g
+// itself, compared with 255 - G(t), and a colour pixel needs no tone lookup at all.
+struct LineLevels {
+    uint8_t level[256];                     // by grey level
+    alignas(16) uint8_t threshold[16][16];  // by matrix row, in the order of DitherMasks
+    bool by_grey;                           // level[g] is 255 - g
+};
+
+void levels_for_line(LineLevels& l) {
+    uint8_t dark[256];
+    for (int g = 0; g < 256; ++g) dark[g] = static_cast<uint8_t>(255 - g_tone.tone_table[g]);
+    l.by_grey = dark[0] == 255;
+    for (int g = 1; g < 256 && l.by_grey; ++g) l.by_grey = dark[g] <= dark[g - 1];
+    if (!l.by_grey) {
+        std::memcpy(l.level, dark, sizeof dark);
+        std::memcpy(l.threshold, g_dither_masks.threshold, sizeof l.threshold);
+        return;
+    }
+    uint8_t last_reaching[256];  // G(t) for t = 1..255; dark[0] = 255 reaches every t
+    for (int t = 1, g = 255; t < 256; ++t) {
+        while (dark[g] < t) --g;
+        last_reaching[t] = static_cast<uint8_t>(g);
+    }
+    for (int g = 0; g < 256; ++g) l.level[g] = static_cast<uint8_t>(255 - g);
+    for (int r = 0; r < 16; ++r)
+        for (int p = 0; p < 16; ++p)
+            l.threshold[r][p] = static_cast<uint8_t>(255 - last_reaching[g_dither_masks.threshold[r][p]]);
+}
+
+// Writes the levels of source pixels i..p-1 (from level(i)) n times each.
 template <typename Level>
 void spread(uint8_t* line, int32_t i, int32_t p, int32_t n, Level level) {
     if (n == 1) {
-        for (; i < p; ++i) *darkness_at(line, i) = level(i);
+        for (; i < p; ++i) *level_at(line, i) = level(i);
         return;
     }
     for (int32_t x = i * n; i < p; ++i) {
         const uint8_t v = level(i);
-        for (int32_t k = 0; k < n; ++k, ++x) *darkness_at(line, x) = v;
+        for (int32_t k = 0; k < n; ++k, ++x) *level_at(line, x) = v;
     }
 }
 
@@ -95,49 +128,67 @@ inline __m128i weighted_sums(const uint8_t* q, __m128i key) {
     return _mm_add_epi32(_mm_madd_epi16(rb, _mm_set1_epi32(30 | 11 << 16)), _mm_madd_epi16(g, _mm_set1_epi32(59)));
 }
 
-// Darkness of colour pixels from 0, eight at a time: the grey levels in 16-bit lanes (the
-// division by 100 as a high multiplication by 5243 and a shift by 3), then one tone-table
-// lookup each, handed to store(i, darkness). Stops while at least one pixel is left, so
-// that no load reaches past the line; returns the number done.
+// The grey levels of the eight pixels at q, in 16-bit lanes: the division by 100 is a high
+// multiplication by 5243 and a shift by 3. Reads 25 bytes, one past the eighth pixel.
+template <bool kTransparent>
+inline __m128i grey_by_eight(const uint8_t* q, __m128i key) {
+    const __m128i sums = _mm_packs_epi32(weighted_sums<kTransparent>(q, key), weighted_sums<kTransparent>(q + 12, key));
+    return _mm_srli_epi16(_mm_mulhi_epu16(sums, _mm_set1_epi16(5243)), 3);
+}
+
+// Line levels of colour pixels from 0, eight at a time, one lookup each, handed to
+// store(i, level). Stops while at least one pixel is left, so that no load reaches past
+// the line; returns the number done.
 template <bool kTransparent, typename Store>
-int32_t colour_darkness_by_eight(const uint8_t* pixels, int32_t p, const uint8_t* dark, __m128i key, Store store) {
+int32_t colour_levels_by_eight(const uint8_t* pixels, int32_t p, const uint8_t* level, __m128i key, Store store) {
     int32_t i = 0;
     for (; i + 9 <= p; i += 8) {
-        const uint8_t* q = pixels + 3 * i;
-        const __m128i sums = _mm_packs_epi32(weighted_sums<kTransparent>(q, key), weighted_sums<kTransparent>(q + 12, key));
-        const __m128i g = _mm_srli_epi16(_mm_mulhi_epu16(sums, _mm_set1_epi16(5243)), 3);
-        store(i + 0, dark[_mm_extract_epi16(g, 0)]);
-        store(i + 1, dark[_mm_extract_epi16(g, 1)]);
-        store(i + 2, dark[_mm_extract_epi16(g, 2)]);
-        store(i + 3, dark[_mm_extract_epi16(g, 3)]);
-        store(i + 4, dark[_mm_extract_epi16(g, 4)]);
-        store(i + 5, dark[_mm_extract_epi16(g, 5)]);
-        store(i + 6, dark[_mm_extract_epi16(g, 6)]);
-        store(i + 7, dark[_mm_extract_epi16(g, 7)]);
+        const __m128i g = grey_by_eight<kTransparent>(pixels + 3 * i, key);
+        store(i + 0, level[_mm_extract_epi16(g, 0)]);
+        store(i + 1, level[_mm_extract_epi16(g, 1)]);
+        store(i + 2, level[_mm_extract_epi16(g, 2)]);
+        store(i + 3, level[_mm_extract_epi16(g, 3)]);
+        store(i + 4, level[_mm_extract_epi16(g, 4)]);
+        store(i + 5, level[_mm_extract_epi16(g, 5)]);
+        store(i + 6, level[_mm_extract_epi16(g, 6)]);
+        store(i + 7, level[_mm_extract_epi16(g, 7)]);
     }
     return i;
 }
 
-// The darkness of a colour line, each pixel n times: eight pixels at a time, the rest one
-// by one.
+// The levels of a colour line, each pixel n times: eight pixels at a time, the rest one by
+// one.
 template <bool kTransparent>
-void colour_darkness(uint8_t* line, const uint8_t* pixels, int32_t p, int32_t n, const uint8_t* dark,
-                     const uint8_t key[3]) {
+void colour_levels(uint8_t* line, const uint8_t* pixels, int32_t p, int32_t n, const LineLevels& l,
+                   const uint8_t key[3]) {
     const __m128i k = _mm_set1_epi32(key[0] | key[1] << 8 | key[2] << 16);
-    const int32_t done =
-        n == 1 ? colour_darkness_by_eight<kTransparent>(pixels, p, dark, k,
-                                                        [&](int32_t i, uint8_t v) { *darkness_at(line, i) = v; })
-               : colour_darkness_by_eight<kTransparent>(pixels, p, dark, k, [&](int32_t i, uint8_t v) {
-                     for (int32_t x = i * n, e = x + n; x < e; ++x) *darkness_at(line, x) = v;
-                 });
+    const uint8_t* level = l.level;
+    int32_t done = 0;
+    if (n == 1 && l.by_grey) {
+        // No lookup: the levels 255 - g of eight pixels, their order reversed (the words
+        // of the lanes, then the halves), packed to bytes and stored at once: pixels i..i+7,
+        // i a multiple of 8, lie at positions (i XOR 31) - 7 .. (i XOR 31).
+        for (; done + 9 <= p; done += 8) {
+            __m128i v = _mm_sub_epi16(_mm_set1_epi16(255), grey_by_eight<kTransparent>(pixels + 3 * done, k));
+            v = _mm_shuffle_epi32(_mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0x1B), 0x1B), 0x4E);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(level_at(line, done) - 7), _mm_packus_epi16(v, v));
+        }
+    } else if (n == 1) {
+        done = colour_levels_by_eight<kTransparent>(pixels, p, level, k,
+                                                    [&](int32_t i, uint8_t v) { *level_at(line, i) = v; });
+    } else {
+        done = colour_levels_by_eight<kTransparent>(pixels, p, level, k, [&](int32_t i, uint8_t v) {
+            for (int32_t x = i * n, e = x + n; x < e; ++x) *level_at(line, x) = v;
+        });
+    }
     spread(line, done, p, n, [&](int32_t j) {
         const uint8_t* q = pixels + 3 * j;
         const bool paper = kTransparent && q[0] == key[0] && q[1] == key[1] && q[2] == key[2];
-        return dark[paper ? 255 : grey(q[0], q[1], q[2])];
+        return level[paper ? 255 : grey(q[0], q[1], q[2])];
     });
 }
 
-// One device row of w bits (a multiple of 32) from the darkness line, with the thresholds
+// One device row of w bits (a multiple of 32) from the line of levels, with the thresholds
 // of one matrix row: per 16 pixels one unsigned compare (max(v, t) == v means v >= t) and
 // one byte-mask extraction, written as whole words.
 void halftone_row(const uint8_t* line, int32_t w, const uint8_t* threshold, uint8_t* out) {
@@ -157,7 +208,7 @@ int32_t raster_add_row(int32_t p, const uint8_t* pixels, bool monochrome, uint8_
                        uint8_t fg_b) {
     RasterJob& job = g_raster;
     const int32_t n = job.n;
-    if (job.broken || !job.band || !job.darkness || job.row_counter > job.planned_rows - n) return -1;
+    if (job.broken || !job.band || !job.levels || job.row_counter > job.planned_rows - n) return -1;
     // A longer reply is cut to the line width the buffers were sized for; a shorter one
     // leaves the rest of the line white.
     if (p > job.line_width) p = job.line_width;
@@ -168,29 +219,28 @@ int32_t raster_add_row(int32_t p, const uint8_t* pixels, bool monochrome, uint8_
     const int32_t w = ((t + 31) / 32) * 32 + 32;
     job.row_width = w;
 
-    // Darkness by grey level through the tone table as it is now.
-    uint8_t dark[256];
-    for (int g = 0; g < 256; ++g) dark[g] = static_cast<uint8_t>(255 - g_tone.tone_table[g]);
-    const uint8_t paper = dark[255];
+    LineLevels levels;
+    levels_for_line(levels);
+    const uint8_t paper = levels.level[255];
 
-    uint8_t* line = job.darkness;
+    uint8_t* line = job.levels;
     const bool transparent = job.transparent != 0;
     if (monochrome) {
         // Background pixels are paper; the foreground is one colour for the whole line.
         const bool fg_key = transparent && fg_r == job.key[0] && fg_g == job.key[1] && fg_b == job.key[2];
-        const uint8_t ink = fg_key ? paper : dark[grey(fg_r, fg_g, fg_b)];
+        const uint8_t ink = fg_key ? paper : levels.level[grey(fg_r, fg_g, fg_b)];
         spread(line, 0, p, n, [&](int32_t i) { return pixels[i] ? ink : paper; });
     } else if (transparent) {
-        colour_darkness<true>(line, pixels, p, n, dark, job.key);
+        colour_levels<true>(line, pixels, p, n, levels, job.key);
     } else {
-        colour_darkness<false>(line, pixels, p, n, dark, job.key);
+        colour_levels<false>(line, pixels, p, n, levels, job.key);
     }
     // Pixels right of the reply, the padding word included, are white paper.
-    for (int32_t x = p * n; x < w; ++x) *darkness_at(line, x) = paper;
+    for (int32_t x = p * n; x < w; ++x) *level_at(line, x) = paper;
 
     // n device rows, each with the next row of the matrix, straight into the band buffer.
     for (int32_t k = 0; k < n; ++k) {
-        halftone_row(line, w, g_dither_masks.threshold[job.row_counter & 15],
+        halftone_row(line, w, levels.threshold[job.row_counter & 15],
                      job.band + static_cast<size_t>(job.row_counter) * (w / 8));
         ++job.row_counter;
     }

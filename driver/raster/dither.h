@@ -1,7 +1,8 @@
 // Ordered-dither halftoning: each pixel of a fetched line is mapped to grey and through the
 // tone table to a darkness, replicated n times across to device resolution, and compared
 // with a 16 x 16 threshold matrix, giving n one-bit rows that are appended to the image's
-// band buffer. One pass per line computes the darkness; each of the n rows is then one
+// band buffer. One pass per line computes each pixel's darkness (or, under a rising tone
+// curve, a level that orders the same way; see dither.cpp); each of the n rows is then one
 // compare per 16 pixels.
 //
 // One-bit row format, shared with the raster output and the MMR encoder: a row of w bits

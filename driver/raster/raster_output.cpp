@@ -199,7 +199,7 @@ void release(T*& p) {
 void release_buffers() {
     RasterJob& job = g_raster;
     release(job.band);
-    release(job.darkness);
+    release(job.levels);
     release(job.encoded);
     release(job.work);
 }
@@ -267,7 +267,7 @@ int32_t raster_begin(int32_t line_width, int32_t lines, uint8_t transparent, uin
         return -1;
     }
 
-    // The darkness line covers a whole row, its padding word included (Wd + 63 at most).
+    // The line of levels covers a whole row, its padding word included (Wd + 63 at most).
     int32_t band_bytes, line_bytes;
     if (__builtin_add_overflow(job.device_width / 8, 100, &band_bytes) ||
         __builtin_mul_overflow(band_bytes, job.planned_rows, &band_bytes) ||
@@ -276,8 +276,8 @@ int32_t raster_begin(int32_t line_width, int32_t lines, uint8_t transparent, uin
         return -1;
     }
     job.band = allocate(band_bytes);
-    job.darkness = job.band ? allocate(line_bytes) : nullptr;
-    if (!job.darkness) {
+    job.levels = job.band ? allocate(line_bytes) : nullptr;
+    if (!job.levels) {
         job.broken = true;
         return -1;
     }

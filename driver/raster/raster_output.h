@@ -24,7 +24,7 @@ struct RasterJob {
     bool broken;           // a size overflowed or a buffer could not be had: nothing is sent
     // Buffers, each null until allocated.
     uint8_t* band;          // every one-bit row of the image, (Wd / 8 + 100) bytes a row
-    uint8_t* darkness;      // one line at device resolution, a byte per pixel (dither.cpp)
+    uint8_t* levels;        // one line at device resolution, a level byte per pixel (dither.cpp)
     uint8_t* encoded;       // the coded data of one block
     int32_t encoded_capacity;
     int32_t* work;          // the encoder's two run lists
