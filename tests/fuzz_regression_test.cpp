@@ -45,13 +45,13 @@ TEST(JobToolsRegression, DamagedJobsAreListedAndPreviewedOrRefused) {
 // The line now prints as white paper and the image goes on.
 TEST(RequestRegression, ImageRepliesWithoutPixels) {
     const sim::Picture picture = sim::solid_colour(4, 4, 0, 0, 0);
-    sim::ImageSpec spec;
-    spec.x0 = 100, spec.y0 = 100, spec.x1 = 140, spec.y1 = 130;
+    sim::ImageSpec layout;
+    layout.x0 = 100, layout.y0 = 100, layout.x1 = 140, layout.y1 = 130;
     sim::ReplyFaults empty;
     empty.pixel_delta = -1000;  // every reply carries nothing
     for (const char* flags : {"output_flags=0x1100", "output_flags=0x1140"}) {
         SCOPED_TRACE(flags);
-        PlotRun r = run_plot(stored_record({flags}), {}, {PlotItem(&picture, spec, empty), sim::op_move(10, 10), sim::op_draw(20, 20)});
+        PlotRun r = run_plot(stored_record({flags}), {}, {PlotItem(&picture, layout, empty), sim::op_move(10, 10), sim::op_draw(20, 20)});
         ASSERT_EQ(r.images.size(), 1u);
         EXPECT_GT(r.images[0].fetches, 1u);
         EXPECT_EQ(r.images[0].outstanding, 0u);

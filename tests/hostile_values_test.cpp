@@ -156,13 +156,13 @@ const Picture& picture() {
     return p;
 }
 
-ImageSpec spec(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t width = -1, int32_t height = -1) {
+ImageSpec layout(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t width = -1, int32_t height = -1) {
     ImageSpec s;
     s.x0 = x0, s.y0 = y0, s.x1 = x1, s.y1 = y1, s.width = width, s.height = height;
     return s;
 }
 
-// A plot with one image; the packet carries the spec's pixel counts as they are (the
+// A plot with one image; the packet carries the layout's pixel counts as they are (the
 // simulator would replace a negative one with the picture's).
 std::vector<PlotItem> with_image(const ImageSpec& s, int16_t colour_index = 7, const Picture* pic = &picture()) {
     ImageSpec sp = s;
@@ -189,21 +189,21 @@ enum Outcome {
 TEST(HostileValues, ImageSizesAndFrames) {
     struct Case {
         const char* name;
-        ImageSpec spec;
+        ImageSpec layout;
         Outcome hpgl, qdpx;
     };
     const Case cases[] = {
-        {"frame all at 0", spec(0, 0, 0, 0), DROPPED, DROPPED},
-        {"pixel width 0", spec(100, 100, 200, 200, 0, 4), DROPPED, DROPPED},
-        {"pixel height -2", spec(100, 100, 200, 200, 6, -2), DROPPED, DROPPED},
-        {"pixel counts at INT32_MIN", spec(100, 100, 200, 200, INT32_MIN, INT32_MIN), DROPPED, DROPPED},
-        {"pixel counts near 2^31: the frame decides the dots", spec(100, 100, 200, 200, INT32_MAX, INT32_MAX - 1), PRINTED, PRINTED},
-        {"negative frame, in order", spec(-300, -300, -200, -200), PRINTED, PRINTED},
-        {"inverted frame", spec(200, 200, 100, 100), DROPPED, DROPPED},
-        {"frame near 2^31 wide", spec(0, 0, INT32_MAX, 100), ABANDONED, ABANDONED},
-        {"frame near 2^31 high", spec(0, 0, 100, INT32_MAX), ABANDONED, ABANDONED},
-        {"frame across the whole 32-bit range", spec(INT32_MIN, 0, INT32_MAX, 100), DROPPED, DROPPED},
-        {"frame corners at the 32-bit ends", spec(INT32_MIN, INT32_MIN, INT32_MIN + 100, INT32_MIN + 100), PRINTED, PRINTED},
+        {"frame all at 0", layout(0, 0, 0, 0), DROPPED, DROPPED},
+        {"pixel width 0", layout(100, 100, 200, 200, 0, 4), DROPPED, DROPPED},
+        {"pixel height -2", layout(100, 100, 200, 200, 6, -2), DROPPED, DROPPED},
+        {"pixel counts at INT32_MIN", layout(100, 100, 200, 200, INT32_MIN, INT32_MIN), DROPPED, DROPPED},
+        {"pixel counts near 2^31: the frame decides the dots", layout(100, 100, 200, 200, INT32_MAX, INT32_MAX - 1), PRINTED, PRINTED},
+        {"negative frame, in order", layout(-300, -300, -200, -200), PRINTED, PRINTED},
+        {"inverted frame", layout(200, 200, 100, 100), DROPPED, DROPPED},
+        {"frame near 2^31 wide", layout(0, 0, INT32_MAX, 100), ABANDONED, ABANDONED},
+        {"frame near 2^31 high", layout(0, 0, 100, INT32_MAX), ABANDONED, ABANDONED},
+        {"frame across the whole 32-bit range", layout(INT32_MIN, 0, INT32_MAX, 100), DROPPED, DROPPED},
+        {"frame corners at the 32-bit ends", layout(INT32_MIN, INT32_MIN, INT32_MIN + 100, INT32_MIN + 100), PRINTED, PRINTED},
     };
     for (const char* language : k_languages) {
         const bool qdpx = std::string(language).find("1140") != std::string::npos;
@@ -211,7 +211,7 @@ TEST(HostileValues, ImageSizesAndFrames) {
         const std::string plain = run_plot(store, {}, without_image()).job;
         for (const Case& c : cases) {
             SCOPED_TRACE(testing::Message() << c.name << " " << language);
-            PlotRun r = run_plot(store, {}, with_image(c.spec));
+            PlotRun r = run_plot(store, {}, with_image(c.layout));
             expect_plot_ended(r);
             ASSERT_EQ(r.images.size(), 1u);
             EXPECT_EQ(r.images[0].outstanding, 0u);
@@ -241,7 +241,7 @@ TEST(HostileValues, ImageSizesAndFrames) {
 TEST(HostileValues, EveryResolutionNibble) {
     const char* const k_rtl[16] = {nullptr, "\x1B*t600R", "\x1B*t400R", nullptr, "\x1B*t300R", nullptr, nullptr, nullptr,
                                    "\x1B*t200R"};
-    const ImageSpec frame = spec(1000, 1000, 1100, 1080);
+    const ImageSpec frame = layout(1000, 1000, 1100, 1080);
     for (bool qdpx : {false, true}) {
         for (int nibble = 0; nibble < 16; ++nibble) {
             SCOPED_TRACE(testing::Message() << (qdpx ? "QDPX" : "HP-GL/2") << " nibble 0x" << std::hex << nibble);
@@ -275,7 +275,7 @@ TEST(HostileValues, EveryResolutionNibble) {
 // (black), and the host is asked with index 7.
 TEST(HostileValues, MonochromeColourIndices) {
     const Picture mono = synthetic_monochrome(8, 8);
-    const ImageSpec frame = spec(1000, 1000, 1060, 1060);
+    const ImageSpec frame = layout(1000, 1000, 1060, 1060);
     for (const char* language : k_languages) {
         const ConfigStore store = stored_record({language});
         const std::string black = run_plot(store, {}, with_image(frame, 7, &mono)).job;

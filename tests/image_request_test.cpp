@@ -60,9 +60,9 @@ protected:
     }
     // Sends request 52 and then an ignored request, which produces the image first;
     // returns the bytes the image sent straight to the host.
-    std::string produce(ImageSource& src, const ImageSpec& spec,
+    std::string produce(ImageSource& src, const ImageSpec& layout,
                         const std::function<void(sim::Packet&)>& edit = nullptr) {
-        sim::Packet p = src.request_packet(spec);
+        sim::Packet p = src.request_packet(layout);
         if (edit) edit(p);
         host->plot(p);
         reply_word = p.i16(122);
@@ -195,9 +195,9 @@ TEST_F(ImageRequestTest, TransparencyInstructionNeverLandsInsideAPolyline) {
         begin_plot({"output_flags=0x0400"});
         sim::plot_draw(*host, c.before);
         ImageSource src(sim::solid_colour(4, 4, 0, 0, 0));
-        ImageSpec spec = frame(0, 0, 200, 200);
-        spec.transparent = c.transparent;
-        std::string bytes = produce(src, spec);
+        ImageSpec layout = frame(0, 0, 200, 200);
+        layout.transparent = c.transparent;
+        std::string bytes = produce(src, layout);
         EXPECT_EQ(bytes.compare(0, std::strlen(c.starts), c.starts), 0) << bytes.substr(0, 12);
     }
 }
@@ -233,9 +233,9 @@ TEST_F(ImageRequestTest, FetchRequestRecordInBothOrders) {
         begin_plot({"output_flags=0x0400"});
         set_rotated(columns);
         ImageSource src(sim::synthetic_monochrome(20, 10));
-        ImageSpec spec = frame(1000, 2000, 1508, 2254);  // 150 x 75 dots at 300 dpi
-        spec.colour_index = 5;
-        produce(src, spec);
+        ImageSpec layout = frame(1000, 2000, 1508, 2254);  // 150 x 75 dots at 300 dpi
+        layout.colour_index = 5;
+        produce(src, layout);
         ASSERT_EQ(src.requests.size(), columns ? 150u : 75u);
         const std::vector<uint8_t>& r = src.requests[3];
         const double step = columns ? 508.0 / 150 : 254.0 / 75;
@@ -318,9 +318,9 @@ TEST_F(ImageRequestTest, MonochromeKindsAndColourIndices) {
         SCOPED_TRACE(c.name);
         begin_plot({"output_flags=0x0400"});
         ImageSource src(sim::synthetic_monochrome(32, 32));
-        ImageSpec spec = frame(0, 0, 200, 200);
-        spec.kind = c.kind, spec.depth = c.depth, spec.transparent = c.transparent, spec.colour_index = c.index;
-        std::string bytes = produce(src, spec);
+        ImageSpec layout = frame(0, 0, 200, 200);
+        layout.kind = c.kind, layout.depth = c.depth, layout.transparent = c.transparent, layout.colour_index = c.index;
+        std::string bytes = produce(src, layout);
         EXPECT_EQ(bytes.compare(0, 4, "TR0;"), 0);
         EXPECT_EQ(rd32(src.requests.at(0), 36), 1);  // asked as monochrome
         RasterStream s = split_rtl(bytes);
@@ -400,7 +400,7 @@ TEST_F(ImageRequestTest, ImagesThatCannotBePlacedAreDroppedWithoutAByte) {
     struct Case {
         const char* name;
         const char* flags;
-        ImageSpec spec;
+        ImageSpec layout;
         int32_t width, height;  // pixels in the packet
     } cases[] = {
         {"no resolution ever selected", "output_flags=0x0000", frame(0, 0, 100, 100), 4, 4},
@@ -421,7 +421,7 @@ TEST_F(ImageRequestTest, ImagesThatCannotBePlacedAreDroppedWithoutAByte) {
         sim::record_assign(reinterpret_cast<uint8_t*>(&g_config), c.flags, sim::RecordEdit::raw);
         ImageSource src(sim::solid_colour(4, 4, 0, 0, 0));
         const int16_t pe_before = g_vector.pe_state;
-        std::string bytes = produce(src, c.spec, [&](sim::Packet& p) { p.set_i32(36, c.width).set_i32(40, c.height); });
+        std::string bytes = produce(src, c.layout, [&](sim::Packet& p) { p.set_i32(36, c.width).set_i32(40, c.height); });
         EXPECT_TRUE(bytes.empty()) << bytes.substr(0, 20);
         EXPECT_TRUE(src.requests.empty());
         EXPECT_EQ(g_vector.pe_state, pe_before);

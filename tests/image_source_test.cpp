@@ -26,11 +26,11 @@ int16_t rd16(const uint8_t* p, int off) {
 
 // A fetch request as the driver fills it for line i in row order.
 std::vector<uint8_t> row_request(const ImageSource& src, int32_t i, int32_t count, int32_t lines, bool colour,
-                                 const sim::ImageSpec& spec) {
+                                 const sim::ImageSpec& layout) {
     std::vector<uint8_t> r(144, 0);
-    double step = double(spec.y1 - spec.y0) / lines;
-    int32_t f[] = {0, i, count - 1, i, spec.x0, static_cast<int32_t>(spec.y0 + i * step), spec.x1,
-                   static_cast<int32_t>(spec.y0 + (i + 1) * step)};
+    double step = double(layout.y1 - layout.y0) / lines;
+    int32_t f[] = {0, i, count - 1, i, layout.x0, static_cast<int32_t>(layout.y0 + i * step), layout.x1,
+                   static_cast<int32_t>(layout.y0 + (i + 1) * step)};
     std::memcpy(r.data(), f, sizeof f);
     uint32_t self = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&src));
     std::memcpy(r.data() + 32, &self, 4);
@@ -42,10 +42,10 @@ std::vector<uint8_t> row_request(const ImageSource& src, int32_t i, int32_t coun
 
 TEST(ImageSource, PacketCarriesTheCallbacksAndTheFrame) {
     ImageSource src(sim::synthetic_monochrome(40, 20));
-    sim::ImageSpec spec;
-    spec.x0 = 100, spec.y0 = 200, spec.x1 = 300, spec.y1 = 500;
-    spec.colour_index = 12;
-    sim::Packet p = src.request_packet(spec);
+    sim::ImageSpec layout;
+    layout.x0 = 100, layout.y0 = 200, layout.x1 = 300, layout.y1 = 500;
+    layout.colour_index = 12;
+    sim::Packet p = src.request_packet(layout);
     EXPECT_EQ(p.i16(0), 52);
     EXPECT_EQ(static_cast<uint32_t>(p.i32(4)), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&ImageSource::fetch)));
     EXPECT_EQ(static_cast<uint32_t>(p.i32(8)), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&ImageSource::release)));
@@ -60,9 +60,9 @@ TEST(ImageSource, PacketCarriesTheCallbacksAndTheFrame) {
 
 TEST(ImageSource, RepliesResampleTheLineAndCanMisbehave) {
     ImageSource src(sim::solid_colour(10, 4, 9, 8, 7));
-    sim::ImageSpec spec;
-    spec.x1 = 100, spec.y1 = 40;
-    src.request_packet(spec);
+    sim::ImageSpec layout;
+    layout.x1 = 100, layout.y1 = 40;
+    src.request_packet(layout);
     struct Case {
         int32_t stop_at, fail_at, delta;
         int16_t stop, fail;
@@ -76,7 +76,7 @@ TEST(ImageSource, RepliesResampleTheLineAndCanMisbehave) {
     };
     for (const Case& c : cases) {
         src.faults = {c.stop_at, c.fail_at, c.delta};
-        std::vector<uint8_t> req = row_request(src, 1, 25, 4, true, spec);
+        std::vector<uint8_t> req = row_request(src, 1, 25, 4, true, layout);
         const uint8_t* reply = static_cast<const uint8_t*>(ImageSource::fetch(req.data()));
         EXPECT_EQ(rd16(reply, 12), c.stop);
         EXPECT_EQ(rd16(reply, 14), c.fail);
@@ -104,11 +104,11 @@ TEST(ImageSource, RepliesResampleTheLineAndCanMisbehave) {
 TEST(ImageSource, MonochromeRepliesFromAPicture) {
     sim::Picture pic{4, 2, true, {1, 0, 0, 1, 0, 1, 1, 0}};
     ImageSource src(pic);
-    sim::ImageSpec spec;
-    spec.x1 = 40, spec.y1 = 20;
-    src.request_packet(spec);
+    sim::ImageSpec layout;
+    layout.x1 = 40, layout.y1 = 20;
+    src.request_packet(layout);
     for (int32_t line = 0; line < 2; ++line) {
-        std::vector<uint8_t> req = row_request(src, line, 8, 2, false, spec);
+        std::vector<uint8_t> req = row_request(src, line, 8, 2, false, layout);
         const uint8_t* reply = static_cast<const uint8_t*>(ImageSource::fetch(req.data()));
         const uint8_t* px = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(static_cast<uint32_t>(rd32(reply, 0))));
         ASSERT_EQ(rd32(reply, 4), 8);

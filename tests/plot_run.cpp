@@ -60,7 +60,7 @@ PlotRun run_plot_in(sim::Host& host, const sim::PlotSetup& setup, const std::vec
         }
         sources.push_back(std::make_unique<sim::ImageSource>(*item.picture));
         sources.back()->faults = item.faults;
-        sim::Packet p = sources.back()->request_packet(item.spec);
+        sim::Packet p = sources.back()->request_packet(item.layout);
         if (item.edit) item.edit(p);
         host.plot(p);
         note(run, host, {52, p.i16(0)});
@@ -126,13 +126,13 @@ DrawingRequests drawing_requests(const drawing::Drawing& d, double res) {
                 if (std::sscanf(op.source.c_str() + op.source.find(':') + 1, "%dx%d", &w, &h) != 2)
                     throw std::runtime_error("only built-in pictures: " + op.source);
                 out.pictures.push_back(std::make_unique<sim::Picture>(photo ? sim::synthetic_colour(w, h) : sim::synthetic_monochrome(w, h)));
-                sim::ImageSpec spec;
-                spec.x0 = std::min(units(op.xy[0]), units(op.xy[2]));
-                spec.y0 = std::min(units(op.xy[1]), units(op.xy[3]));
-                spec.x1 = std::max(units(op.xy[0]), units(op.xy[2]));
-                spec.y1 = std::max(units(op.xy[1]), units(op.xy[3]));
-                spec.transparent = op.transparent ? 1 : 0;
-                out.items.push_back(PlotItem(out.pictures.back().get(), spec));
+                sim::ImageSpec layout;
+                layout.x0 = std::min(units(op.xy[0]), units(op.xy[2]));
+                layout.y0 = std::min(units(op.xy[1]), units(op.xy[3]));
+                layout.x1 = std::max(units(op.xy[0]), units(op.xy[2]));
+                layout.y1 = std::max(units(op.xy[1]), units(op.xy[3]));
+                layout.transparent = op.transparent ? 1 : 0;
+                out.items.push_back(PlotItem(out.pictures.back().get(), layout));
                 break;
             }
         }

@@ -27,10 +27,10 @@ struct PlotItem {
     PlotItem(const sim::PlotOp& o) : op(o) {}  // NOLINT: a drawing request is a step
     PlotItem(const sim::Picture* p, const sim::ImageSpec& s, const sim::ReplyFaults& f = {},
              std::function<void(sim::Packet&)> e = {})
-        : picture(p), spec(s), faults(f), edit(std::move(e)) {}
+        : picture(p), layout(s), faults(f), edit(std::move(e)) {}
     sim::PlotOp op;
     const sim::Picture* picture = nullptr;
-    sim::ImageSpec spec;
+    sim::ImageSpec layout;
     sim::ReplyFaults faults;
     std::function<void(sim::Packet&)> edit;  // changes request 52 before it is sent
 };

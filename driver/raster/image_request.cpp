@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -123,16 +122,6 @@ bool plan_image(const ImageRequest& img, Plan& p) {
     return true;
 }
 
-int32_t send_text(const char* text) { return raster_write(text, static_cast<int32_t>(std::strlen(text))); }
-
-__attribute__((format(printf, 1, 2))) int32_t send_fmt(const char* format, ...) {
-    char text[96];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return send_text(text);
-}
 
 // A saved HP-GL/2 instruction: its text up to the NUL.
 void send_saved_text(const SavedCommand& saved) {
@@ -244,14 +233,14 @@ void restore_drawing_state(const ImageRequest& img, const ImageProduction& prod,
         write_saved_record(g_pens.saved_line_type_cmd);
         return;
     }
-    send_text("TR0;");                              // Transparency off
-    send_fmt("PA%d,%d", img.x1, img.y0);            // Absolute
-    send_fmt("PU%d,%d", prod.saved_x, prod.saved_y);  // Pen up to where the pen was
-    send_text("PR");                                // Relative again
+    raster_write_text("TR0;");                              // Transparency off
+    raster_write_fmt("PA%d,%d", img.x1, img.y0);            // Absolute
+    raster_write_fmt("PU%d,%d", prod.saved_x, prod.saved_y);  // Pen up to where the pen was
+    raster_write_text("PR");                                // Relative again
     for (int pen = 1; pen <= 255; ++pen) {          // the palette that raster mode replaced
         char text[24];
         palette_instruction(pen, text);
-        send_text(text);
+        raster_write_text(text);
     }
     raster_write(g_job_header.saved_window_cmd,
                  static_cast<int32_t>(strnlen(g_job_header.saved_window_cmd, WINDOW_CMD_SIZE)));
@@ -286,12 +275,12 @@ void produce(ImageRequest& img) {
         else
             raster_write(k_paint_opaque, sizeof k_paint_opaque);
     } else {
-        send_text(img.transparent ? (separate ? ";TR1;" : "TR1;") : (separate ? ";TR0;" : "TR0;"));  // Transparency
+        raster_write_text(img.transparent ? (separate ? ";TR1;" : "TR1;") : (separate ? ";TR0;" : "TR0;"));  // Transparency
     }
 
     if (!p.qdpx) {
-        send_fmt("PU%d,%d", p.pu_x, p.pu_y);  // Pen up to the raster origin
-        send_fmt("PA%d,%d", p.pu_x, p.pu_y);  // Absolute
+        raster_write_fmt("PU%d,%d", p.pu_x, p.pu_y);  // Pen up to the raster origin
+        raster_write_fmt("PA%d,%d", p.pu_x, p.pu_y);  // Absolute
     }
     if (p.rows) {
         prod.step = (static_cast<double>(img.y1) - img.y0) / p.h;
@@ -304,7 +293,7 @@ void produce(ImageRequest& img) {
         prod.line_pixels = p.h;
         prod.scan_code = 7;
     }
-    if (!p.qdpx) send_fmt("IW%d,%d,%d,%d", p.iw[0], p.iw[1], p.iw[2], p.iw[3]);  // Input window: the frame
+    if (!p.qdpx) raster_write_fmt("IW%d,%d,%d,%d", p.iw[0], p.iw[1], p.iw[2], p.iw[3]);  // Input window: the frame
     if (g_output.output_pending > 0) flush_output();
 
     bool whole = raster_begin(prod.line_pixels, prod.fetch_count, img.transparent, KEY_R, KEY_G, KEY_B, p.qdpx,

@@ -29,16 +29,6 @@ RasterResolution g_raster_resolution = resolution_at_load();
 
 namespace {
 
-int32_t send_text(const char* text) { return raster_write(text, static_cast<int32_t>(std::strlen(text))); }
-
-__attribute__((format(printf, 1, 2))) int32_t send_fmt(const char* format, ...) {
-    char text[64];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return send_text(text);
-}
 
 template <int N>
 int32_t send_record(const uint8_t (&bytes)[N]) {
@@ -67,15 +57,15 @@ int32_t send_qdpx_resolution() {
 
 // Enters HP-RTL from HP-GL/2 at the resolution in force.
 int32_t send_rtl_enter() {
-    if (send_text("\x1b%1A") != 0) return -1;  // enter HP-RTL, cursor at the pen position
-    if (send_text("\x1b&a0N") != 0) return -1;  // negative motion off
-    return send_text(g_raster_resolution.rtl_command);  // raster resolution
+    if (raster_write_text("\x1b%1A") != 0) return -1;  // enter HP-RTL, cursor at the pen position
+    if (raster_write_text("\x1b&a0N") != 0) return -1;  // negative motion off
+    return raster_write_text(g_raster_resolution.rtl_command);  // raster resolution
 }
 
 // Leaves HP-RTL for HP-GL/2.
 int32_t send_rtl_leave() {
-    if (send_text("\x1b*rC") != 0) return -1;  // end raster graphics
-    return send_text("\x1b%0B");                // back to HP-GL/2
+    if (raster_write_text("\x1b*rC") != 0) return -1;  // end raster graphics
+    return raster_write_text("\x1b%0B");                // back to HP-GL/2
 }
 
 const uint8_t k_qdpx_before_data[] = {0x9B, 0x5D, 0x00, 0x02, 0x02, 0x07};  // image data follows
@@ -110,11 +100,11 @@ int32_t send_block_data(int32_t rows, int32_t count) {
     uint8_t width_prefix[4];
     put_be32(width_prefix, w);
     if (!job.qdpx) {
-        if (send_fmt("\x1b*r%dS", w) != 0) return -1;      // raster width
-        if (send_fmt("\x1b*r%dT", rows) != 0) return -1;   // raster height
-        if (send_text("\x1b*r1A") != 0) return -1;         // start raster graphics at the cursor
-        if (send_text("\x1b") != 0 || send_text("*b8M") != 0) return -1;  // compression method 8: MMR
-        if (send_text("\x1b") != 0 || send_fmt("*b%dW", count + 4) != 0) return -1;  // data follows
+        if (raster_write_fmt("\x1b*r%dS", w) != 0) return -1;      // raster width
+        if (raster_write_fmt("\x1b*r%dT", rows) != 0) return -1;   // raster height
+        if (raster_write_text("\x1b*r1A") != 0) return -1;         // start raster graphics at the cursor
+        if (raster_write_text("\x1b") != 0 || raster_write_text("*b8M") != 0) return -1;  // compression method 8: MMR
+        if (raster_write_text("\x1b") != 0 || raster_write_fmt("*b%dW", count + 4) != 0) return -1;  // data follows
         if (raster_write(width_prefix, 4) != 0) return -1;  // the coding width
         return raster_write(job.encoded, count);
     }
@@ -175,7 +165,7 @@ int32_t send_band_advance(int32_t a) {
     if (!(units > -2147483648.0 && units < 2147483648.0)) return -1;
     const int32_t move = static_cast<int32_t>(units);
     if (send_rtl_leave() != 0) return -1;
-    if ((job.orientation == 1 ? send_fmt("PR%d,0", move) : send_fmt("PR0,%d", move)) != 0) return -1;  // relative move
+    if ((job.orientation == 1 ? raster_write_fmt("PR%d,0", move) : raster_write_fmt("PR0,%d", move)) != 0) return -1;  // relative move
     return send_rtl_enter();
 }
 
@@ -347,4 +337,15 @@ void raster_reset() {
     release_buffers();
     g_raster = RasterJob{};
     g_raster_resolution = resolution_at_load();
+}
+
+int32_t raster_write_text(const char* text) { return raster_write(text, static_cast<int32_t>(std::strlen(text))); }
+
+int32_t raster_write_fmt(const char* format, ...) {
+    char text[96];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return raster_write_text(text);
 }

@@ -60,5 +60,8 @@ void swap_word_bytes(const uint8_t* src, uint8_t* dst, int32_t count);
 // Sends bytes straight to the host. A refused write fails the plot as a failed flush does
 // (message row 77, latch); nothing is sent while the latch is set. 0 or -1.
 int32_t raster_write(const void* bytes, int32_t count);
+// The same for a NUL-terminated text, and for a formatted one (at most 95 bytes).
+int32_t raster_write_text(const char* text);
+int32_t raster_write_fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 void raster_reset();

@@ -235,17 +235,17 @@ ImageSource::~ImageSource() {
 
 size_t ImageSource::outstanding() const { return live_.size(); }
 
-Packet ImageSource::request_packet(const ImageSpec& spec) {
-    spec_ = spec;
+Packet ImageSource::request_packet(const ImageSpec& layout) {
+    spec_ = layout;
     Packet p(52, 256);
     p.set_ptr(4, reinterpret_cast<const void*>(&ImageSource::fetch));
     p.set_ptr(8, reinterpret_cast<const void*>(&ImageSource::release));
     p.set_ptr(12, this);
-    p.set_i32(16, spec.x0).set_i32(20, spec.y0).set_i32(24, spec.x1).set_i32(28, spec.y1);
-    p.set_i32(32, spec.kind >= 0 ? spec.kind : (picture.monochrome ? 0 : 2));
-    p.set_i32(36, spec.width >= 0 ? spec.width : picture.width);
-    p.set_i32(40, spec.height >= 0 ? spec.height : picture.height);
-    p.set_i16(44, spec.transparent).set_i16(46, spec.depth).set_i16(48, spec.colour_index);
+    p.set_i32(16, layout.x0).set_i32(20, layout.y0).set_i32(24, layout.x1).set_i32(28, layout.y1);
+    p.set_i32(32, layout.kind >= 0 ? layout.kind : (picture.monochrome ? 0 : 2));
+    p.set_i32(36, layout.width >= 0 ? layout.width : picture.width);
+    p.set_i32(40, layout.height >= 0 ? layout.height : picture.height);
+    p.set_i16(44, layout.transparent).set_i16(46, layout.depth).set_i16(48, layout.colour_index);
     for (int k = 50; k < 122; ++k) p.set_u8(k, static_cast<uint8_t>(0xA0 + k));  // the host's own data
     return p;
 }
@@ -348,8 +348,8 @@ std::vector<std::unique_ptr<ImageSource>> g_script_images;
 
 Packet script_image_packet(const std::string& args) {
     std::istringstream in(args);
-    ImageSpec spec;
-    if (!(in >> spec.x0 >> spec.y0 >> spec.x1 >> spec.y1)) throw std::runtime_error("image needs X0 Y0 X1 Y1");
+    ImageSpec layout;
+    if (!(in >> layout.x0 >> layout.y0 >> layout.x1 >> layout.y1)) throw std::runtime_error("image needs X0 Y0 X1 Y1");
     std::string picture = "colour", word;
     int32_t w = 64, h = 48;
     ReplyFaults faults;
@@ -363,10 +363,10 @@ Packet script_image_packet(const std::string& args) {
         const int32_t v = std::atoi(word.c_str() + eq + 1);
         if (key == "w") w = v;
         else if (key == "h") h = v;
-        else if (key == "kind") spec.kind = v;
-        else if (key == "depth") spec.depth = static_cast<int16_t>(v);
-        else if (key == "transparent") spec.transparent = static_cast<int16_t>(v);
-        else if (key == "index") spec.colour_index = static_cast<int16_t>(v);
+        else if (key == "kind") layout.kind = v;
+        else if (key == "depth") layout.depth = static_cast<int16_t>(v);
+        else if (key == "transparent") layout.transparent = static_cast<int16_t>(v);
+        else if (key == "index") layout.colour_index = static_cast<int16_t>(v);
         else if (key == "stop") faults.stop_at = v;
         else if (key == "fail") faults.fail_at = v;
         else if (key == "delta") faults.pixel_delta = v;
@@ -380,13 +380,13 @@ Packet script_image_packet(const std::string& args) {
     else if (!load_picture(picture, pic, error)) throw std::runtime_error(error);
     g_script_images.push_back(std::make_unique<ImageSource>(std::move(pic)));
     g_script_images.back()->faults = faults;
-    return g_script_images.back()->request_packet(spec);
+    return g_script_images.back()->request_packet(layout);
 }
 
 void script_images_clear() { g_script_images.clear(); }
 
-Packet send_image(Host& host, ImageSource& source, const ImageSpec& spec) {
-    Packet p = source.request_packet(spec);
+Packet send_image(Host& host, ImageSource& source, const ImageSpec& layout) {
+    Packet p = source.request_packet(layout);
     host.plot(p);
     return p;
 }

@@ -59,7 +59,7 @@ public:
     ImageSource& operator=(const ImageSource&) = delete;
 
     // The request-52 packet for this picture (the frame is kept for resampling).
-    Packet request_packet(const ImageSpec& spec);
+    Packet request_packet(const ImageSpec& layout);
 
     Picture picture;
     ReplyFaults faults;
@@ -97,6 +97,6 @@ void script_images_clear();
 // when the next plot-time request arrives. Each reply is the line of the picture under
 // the line's strip of the frame, resampled to the pixel count asked for (nearest pixel):
 // line 0 is the picture's top row (row order) or its left column (column order).
-Packet send_image(Host& host, ImageSource& source, const ImageSpec& spec);
+Packet send_image(Host& host, ImageSource& source, const ImageSpec& layout);
 
 }  // namespace sim
